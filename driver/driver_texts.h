@@ -1,0 +1,21 @@
+// The constant texts the module hands to the host, and the building of its
+// driver name. Platform-free.
+#pragma once
+
+#include <stddef.h>
+
+#define DEFAULT_PARAMETERS "COM3,9600,8,N,1"
+#define USAGE_TEXT "KESMARD usage: " DEFAULT_PARAMETERS
+#define VERSION_TEXT "1.0.56.296"
+
+// The driver name buffer holds 95 characters and the terminator.
+enum { DRIVER_NAME_SIZE = 96 };
+
+// Writes "<baseName> v<version>" into buffer. A base name too long for the
+// buffer is cut so that the version always stays whole.
+void BuildDriverName(char *buffer, size_t size, const char *baseName);
+
+// The module's file name without folder and without its last four
+// characters (".dll"), bounded by size. A name of four characters or fewer
+// is kept whole, since nothing would be left of it.
+void BaseNameFromPath(char *baseName, size_t size, const char *path);

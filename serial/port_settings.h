@@ -1,0 +1,30 @@
+// Reading the host's parameter string into the settings the serial port is
+// opened with. Pure text handling: no platform header is needed here.
+#pragma once
+
+// Each comma-separated field is copied into a working field of this size
+// (79 characters and the terminator).
+enum { FIELD_SIZE = 80 };
+
+struct PortSettings {
+    char portPath[FIELD_SIZE];  // name handed to the open call: COM3, \\.\COM12
+    int baudRate;               // bits per second
+    int dataBits;               // bits per character; only the low byte reaches the port
+    int parityCode;             // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    int stopBitsCode;           // 0 one stop bit, 2 two stop bits
+};
+
+// Copies source up to the first delimiter (or its end) into destination,
+// keeping at most FIELD_SIZE - 1 characters, and terminates it. Returns the
+// length of the whole field in source, so the caller can step over a field
+// that was too long to keep and still find the next one.
+int ReadField(char *destination, const char *source, char delimiter);
+
+// atoi-style reading: leading white space, an optional sign, decimal digits;
+// 0 when there are none. Values beyond the 32-bit range saturate.
+int ReadNumber(const char *text);
+
+// Fills settings from the keyword "default" or from up to five fields
+// (port, baud, data bits, parity, stop bits). Returns 0 on success or one of
+// the constant failure texts.
+const char *ReadPortSettings(const char *parameters, PortSettings *settings);

@@ -1,0 +1,132 @@
+// Reading the host's parameter string into serial port settings.
+#include "serial/port_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// A null result means success; show it as text so failures print both sides.
+std::string Result(const char *text) { return text ? text : "(success)"; }
+
+struct SettingsCase {
+    const char *parameters;
+    const char *error;  // nullptr: success and the fields below apply
+    const char *path;
+    int baud, dataBits, parity, stop;
+};
+
+constexpr SettingsCase Fails(const char *parameters, const char *error)
+{
+    return {parameters, error, nullptr, 0, 0, 0, 0};
+}
+
+const SettingsCase SETTINGS_CASES[] = {
+    {"default", nullptr, "COM3", 9600, 8, 0, 0},
+    {"defaultLog", nullptr, "COM3", 9600, 8, 0, 0},
+    {"default,anything", nullptr, "COM3", 9600, 8, 0, 0},
+    Fails("Default", "Data bits Incorrect?"),
+    {"COM3,9600,8,N,1", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM12,19200,7,E,2", nullptr, "\\\\.\\COM12", 19200, 7, 2, 2},
+    {"COM9,4800,8,O,1", nullptr, "COM9", 4800, 8, 1, 0},
+    {"COM10,9600,8,N,1", nullptr, "\\\\.\\COM10", 9600, 8, 0, 0},
+    {"COM-12,9600,8,N,1", nullptr, "COM-12", 9600, 8, 0, 0},
+    {"LPT12,9600,8,N,1", nullptr, "\\\\.\\COM12", 9600, 8, 0, 0},
+    // Shorter port fields leave the "COM3" working text's digit behind.
+    {"C1,9600,8,N,1", nullptr, "C1", 9600, 8, 0, 0},
+    {"COM,9600,8,N,1", nullptr, "COM", 9600, 8, 0, 0},
+    {",9600,8,N,1", nullptr, "", 9600, 8, 0, 0},
+    {"COM3,,8,N,1", nullptr, "COM3", 9600, 8, 0, 0},
+    Fails("COM3,9600,,N,1", "Data bits Incorrect?"),
+    Fails("COM3,9600,8,,1", "Parity Incorrect?"),
+    Fails("COM3", "Data bits Incorrect?"),
+    Fails("", "Data bits Incorrect?"),
+    // Parity: first character only, case-sensitive.
+    {"COM3,9600,8,O,1", nullptr, "COM3", 9600, 8, 1, 0},
+    {"COM3,9600,8,Odd,1", nullptr, "COM3", 9600, 8, 1, 0},
+    {"COM3,9600,8,M,1", nullptr, "COM3", 9600, 8, 3, 0},
+    {"COM3,9600,8,S,1", nullptr, "COM3", 9600, 8, 4, 0},
+    {"COM3,9600,8,n,1", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM3,9600,8,x,1", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM3,9600,8,none,1", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM3,9600,8,space,1", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM3,9600,8,e,1", nullptr, "COM3", 9600, 8, 0, 0},
+    // Stop bits: only a value of 2 selects two stop bits.
+    {"COM3,9600,8,N", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM3,9600,8,N,", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM3,9600,8,N,2", nullptr, "COM3", 9600, 8, 0, 2},
+    {"COM3,9600,8,N,0", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM3,9600,8,N,1.5", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM3,9600,8,N,3", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM3,9600,8,N,1Log", nullptr, "COM3", 9600, 8, 0, 0},
+    {"COM3,9600,8,N,2Log", nullptr, "COM3", 9600, 8, 0, 2},
+};
+
+void ExpectSettings(const SettingsCase &c, const std::string &parameters)
+{
+    SCOPED_TRACE("parameters \"" + parameters + "\"");
+    PortSettings s;
+    memset(&s, 0x5A, sizeof s);  // a field left unset shows as 0x5A5A5A5A
+    const char *error = ReadPortSettings(parameters.c_str(), &s);
+    ASSERT_EQ(Result(c.error), Result(error)) << "expected result vs got";
+    if (c.error)
+        return;
+    EXPECT_STREQ(c.path, s.portPath) << "port path";
+    EXPECT_EQ(c.baud, s.baudRate) << "baud rate";
+    EXPECT_EQ(c.dataBits, s.dataBits) << "data bits";
+    EXPECT_EQ(c.parity, s.parityCode) << "parity code";
+    EXPECT_EQ(c.stop, s.stopBitsCode) << "stop bits code";
+}
+
+TEST(ReadPortSettings, ParameterTable)
+{
+    for (const SettingsCase &c : SETTINGS_CASES)
+        ExpectSettings(c, c.parameters);
+}
+
+// An overlong field is cut, yet the fields after it are still found.
+TEST(ReadPortSettings, OverlongFieldsDoNotShiftLaterFields)
+{
+    const std::string port = "COM3" + std::string(96, 'x');
+    ExpectSettings({nullptr, nullptr, port.substr(0, FIELD_SIZE - 1).c_str(), 19200, 7, 2, 2},
+                   port + ",19200,7,E,2");
+    ExpectSettings({nullptr, nullptr, "COM5", INT_MAX, 7, 1, 2},
+                   "COM5," + std::string(100, '9') + ",7,O,2");
+}
+
+TEST(ReadNumber, AtoiLikeWithSaturation)
+{
+    const struct { const char *text; int expected; } cases[] = {
+        {"0", 0}, {"", 0}, {"x42", 0}, {"-", 0}, {"+12", 12}, {"-7", -7},
+        {"  42x", 42}, {" \t\n\v\f\r9", 9}, {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
+        {"2147483648", INT_MAX}, {"- 5", 0}, {"1.5", 1},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.expected, ReadNumber(c.text)) << "text \"" << c.text << "\"";
+}
+
+TEST(ReadField, CopiesBoundedAndReturnsSourceLength)
+{
+    const std::string exact(FIELD_SIZE - 1, 'a'), longer(100, 'b');
+    const struct { std::string source; int length; std::string kept; } cases[] = {
+        {"ab,cd", 2, "ab"}, {"abc", 3, "abc"}, {",x", 0, ""}, {"", 0, ""},
+        {exact + ",z", FIELD_SIZE - 1, exact},
+        {longer + ",z", 100, longer.substr(0, FIELD_SIZE - 1)},
+    };
+    for (const auto &c : cases) {
+        char buffer[FIELD_SIZE + 8];
+        memset(buffer, 0x5A, sizeof buffer);
+        int length = ReadField(buffer, c.source.c_str(), ',');
+        SCOPED_TRACE("source \"" + c.source + "\"");
+        EXPECT_EQ(c.length, length) << "returned length";
+        EXPECT_EQ(c.kept, std::string(buffer, strnlen(buffer, FIELD_SIZE))) << "copied field";
+        for (size_t i = FIELD_SIZE; i < sizeof buffer; i++)
+            EXPECT_EQ((unsigned char)0x5A, (unsigned char)buffer[i]) << "byte " << i << " past the field written";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,8 @@
+// Error texts: a fixed message, " : " and the system's text for an error
+// code, as the host and the log see them.
+#pragma once
+
+// Composes message + " : " + the system text for errorCode into the
+// module's error-text buffer and returns it. The buffer is reused by the
+// next composition, so an earlier returned pointer then shows the new text.
+const char *ComposeErrorText(const char *message, unsigned long errorCode);

@@ -1,0 +1,20 @@
+// The one serial port the module talks to the display through. The port is
+// opened exclusively; writes are synchronous and bounded by timeouts.
+#pragma once
+
+#include "port_settings.h"
+
+// Opens and configures the port. Returns 0 on success or a composed error
+// text. After a failed configuration the port stays open and is closed only
+// by ClosePort.
+const char *OpenPort(const PortSettings *settings);
+
+// True while a port opened and fully configured by OpenPort is held.
+bool PortIsConfigured(void);
+
+// Writes one run of bytes. A failure is composed into an error text and
+// not reported to the caller; with no open port the write simply fails.
+void WritePort(const void *bytes, unsigned long count);
+
+// Closes the port if one is open; afterwards no port handle is held.
+void ClosePort(void);

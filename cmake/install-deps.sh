@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what the build ("build") or the tests ("test") need on a Debian
+# machine, and nothing when it is all there already. Needs root (or sudo)
+# only when something is missing.
+set -euo pipefail
+
+packages=(make cmake g++-mingw-w64-i686 binutils-mingw-w64-i686)
+if [ "${1:-build}" = test ]; then
+    packages+=(g++ libgtest-dev googletest wine wine32:i386 socat)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+sudo=
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+# Wine runs the 32-bit module through the i386 architecture's packages.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+fi
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

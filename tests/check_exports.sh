@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Checks the module file itself: a 32-bit PE whose export directory names it
+# KESMARD.dll and lists the sixteen entry point names in order, each plain
+# name right before its decorated one at the same address, and which imports
+# nothing but KERNEL32.dll and msvcrt.dll.
+set -euo pipefail
+dll=$1
+dump=$(i686-w64-mingw32-objdump -p "$dll")
+failed=0
+expect() {  # what, expected, got
+    if [ "$2" != "$3" ]; then
+        printf 'FAILED: %s\n  expected: %s\n  got:      %s\n' "$1" "$2" "$3"
+        failed=1
+    fi
+}
+
+expect "file format" "pei-i386" "$(head -3 <<<"$dump" | sed -n 's/.*file format //p')"
+expect "export directory name" "KESMARD.dll" "$(sed -n 's/^Name[[:space:]]*[0-9a-f]* //p' <<<"$dump")"
+
+names=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^.*\[ *\([0-9]*\)\] \(.*\)$/\2 @\1/p')
+expected=""
+ordinal=0
+for name in DefaultParameters@0 Done@0 DriverName@0 Init@16 PowerResume@0 SetPosition@8 Usage@0 Write@4; do
+    expected+="DISPLAYDLL_${name%@*} @$ordinal"$'\n'"DISPLAYDLL_$name @$((ordinal + 1))"$'\n'
+    ordinal=$((ordinal + 2))
+done
+expect "export names and ordinal slots" "$(printf '%s' "$expected")" "$names"
+
+# Ordinal base 1, and each pair of address slots holds one address.
+expect "ordinal base" "1" "$(sed -n 's/^Export Address Table -- Ordinal Base //p' <<<"$dump")"
+addresses=$(sed -n 's/^.*+base\[ *[0-9]*\] \([0-9a-f]*\) Export RVA$/\1/p' <<<"$dump")
+expect "sixteen addresses" "16" "$(wc -l <<<"$addresses")"
+expect "plain and decorated names share their code" "8" \
+    "$(paste - - <<<"$addresses" | awk '$1 == $2' | wc -l)"
+
+expect "imports" "KERNEL32.dll msvcrt.dll" \
+    "$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | sort | xargs)"
+
+[ "$failed" = 0 ] && echo "export table and imports as expected"
+exit "$failed"

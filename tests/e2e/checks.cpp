@@ -1,0 +1,97 @@
+// Scenario runner and checks for the Windows test programs.
+#include "checks.h"
+
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+static int failedChecks;  // failed checks in the running scenario
+
+static void Fail(const char *what)
+{
+    failedChecks++;
+    printf("    FAILED: %s\n", what);
+}
+
+void CheckTrue(bool condition, const char *what)
+{
+    if (!condition)
+        Fail(what);
+}
+
+void CheckInt(long long expected, long long got, const char *what)
+{
+    if (expected != got) {
+        Fail(what);
+        printf("      expected %lld, got %lld\n", expected, got);
+    }
+}
+
+// Prints a text with its control bytes visible, so line ends can be compared.
+static void PrintVisible(const char *label, const char *text)
+{
+    printf("      %s \"", label);
+    for (; *text; text++) {
+        unsigned char c = (unsigned char)*text;
+        if (c < 0x20 || c >= 0x7F)
+            printf("\\x%02X", c);
+        else
+            putchar(c);
+    }
+    printf("\"\n");
+}
+
+void CheckText(const char *expected, const char *got, const char *what)
+{
+    if (!got || strcmp(expected, got) != 0) {
+        Fail(what);
+        PrintVisible("expected", expected);
+        PrintVisible("got     ", got ? got : "(null)");
+    }
+}
+
+static void PrintHex(const char *label, const unsigned char *bytes, size_t length)
+{
+    printf("      %s (%u bytes)", label, (unsigned)length);
+    for (size_t i = 0; i < length && i < 64; i++)
+        printf(" %02X", bytes[i]);
+    printf(length > 64 ? " ...\n" : "\n");
+}
+
+void CheckBytes(const unsigned char *expected, size_t expectedLength, const unsigned char *got,
+                size_t gotLength, const char *what)
+{
+    if (expectedLength != gotLength || memcmp(expected, got, expectedLength) != 0) {
+        Fail(what);
+        PrintHex("expected", expected, expectedLength);
+        PrintHex("got     ", got, gotLength);
+    }
+}
+
+const char *SystemText(unsigned long errorCode)
+{
+    static char text[1024];
+    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, errorCode,
+                        0x0400, text, sizeof text, NULL))
+        text[0] = '\0';
+    return text;
+}
+
+int RunScenarios(const Scenario *scenarios, size_t count, const char *filter)
+{
+    int passed = 0, failed = 0;
+    for (size_t i = 0; i < count; i++) {
+        if (filter && !strstr(scenarios[i].name, filter))
+            continue;
+        failedChecks = 0;
+        DWORD start = GetTickCount();
+        scenarios[i].run();
+        bool ok = failedChecks == 0;
+        printf("%s %s (%lu ms)\n", ok ? "PASS" : "FAIL", scenarios[i].name,
+               (unsigned long)(GetTickCount() - start));
+        fflush(stdout);
+        ok ? passed++ : failed++;
+    }
+    printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 && passed > 0 ? 0 : 1;
+}

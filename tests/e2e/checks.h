@@ -1,0 +1,26 @@
+// A minimal test runner for the Windows test programs: named scenarios,
+// checks that print what they expected and what they got, and a closing
+// "N passed, M failed" line.
+#pragma once
+
+#include <stddef.h>
+
+struct Scenario {
+    const char *name;
+    void (*run)(void);
+};
+
+// Runs the scenarios whose name contains filter (all when null), prints a
+// line per scenario and the closing count. Returns the process exit code.
+int RunScenarios(const Scenario *scenarios, size_t count, const char *filter);
+
+void CheckTrue(bool condition, const char *what);
+void CheckInt(long long expected, long long got, const char *what);
+void CheckText(const char *expected, const char *got, const char *what);
+void CheckBytes(const unsigned char *expected, size_t expectedLength, const unsigned char *got,
+                size_t gotLength, const char *what);
+
+// The platform's own text for an error code, to compare composed texts with.
+const char *SystemText(unsigned long errorCode);
+
+#define ARRAY_SIZE(array) (sizeof(array) / sizeof((array)[0]))

@@ -1,0 +1,354 @@
+// End-to-end scenarios of the real module under a host: each loads the DLL
+// afresh, calls it through stdcall pointers and checks the bytes that reach
+// the display's end of the virtual serial line.
+//
+// Usage: driver_e2e.exe PATH-TO-DLL [SCENARIO-FILTER]
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "checks.h"
+#include "driver_api.h"
+#include "line.h"
+
+static const unsigned char POWER_RESUME[] = {0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08,
+                                             0x1B, 0x0C, 0x1B, 0x0E, 0x1B, 0x20};
+static const unsigned char CLOSING[] = {0x1B, 0x02};
+static const char DRIVER_NAME[] = "KESMARD v1.0.56.296";
+static const char GOOD_PARAMETERS[] = "COM3,9600,8,N,1";
+// A port number with no device behind it in the test's Wine prefix.
+static const char MISSING_PORT_PARAMETERS[] = "COM200,9600,8,N,1";
+
+static DriverApi api;
+
+static void ExpectCursor(unsigned char address, const char *what)
+{
+    const unsigned char command[] = {0x1B, 0x13, address};
+    ExpectLine(command, sizeof command, what);
+}
+
+// Loads the module afresh and runs Init on good parameters.
+static bool StartDriver(const char *parameters)
+{
+    DrainLine();
+    if (!LoadDriver(&api, driverPath, false)) {
+        CheckTrue(false, "module loads");
+        return false;
+    }
+    unsigned char ok = 0xAA;
+    const char *name = api.Init(20, 2, parameters, &ok);
+    CheckInt(1, ok, "Init sets ok to 1");
+    CheckText(DRIVER_NAME, name, "Init returns the driver name");
+    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "Init sends the power-resume sequence");
+    return true;
+}
+
+static void TypicalRun(void)
+{
+    if (!StartDriver(GOOD_PARAMETERS))
+        return;
+    CheckTrue(api.Init(20, 2, GOOD_PARAMETERS, NULL) == api.DriverName(),
+              "Init and DriverName hand out the same buffer");
+    api.SetPosition(1, 2);
+    ExpectCursor(0x14, "SetPosition(1, 2)");
+    api.Write("Hello");
+    ExpectLineText("Hello", "Write(Hello)");
+    api.PowerResume();
+    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "PowerResume");
+    api.Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done sends the closing sequence");
+    api.Write("gone");
+    ExpectNothing("Write after Done reaches nothing");
+    UnloadDriver(&api);
+}
+
+static void DecoratedNames(void)
+{
+    DriverApi plain, decorated;
+    if (!LoadDriver(&plain, driverPath, false) || !LoadDriver(&decorated, driverPath, true)) {
+        CheckTrue(false, "both name forms resolve");
+        return;
+    }
+    const FARPROC *a = (const FARPROC *)&plain.Init, *b = (const FARPROC *)&decorated.Init;
+    for (int i = 0; i < 8; i++)
+        CheckTrue(a[i] == b[i], "plain and decorated names name the same code");
+    UnloadDriver(&decorated);
+    UnloadDriver(&plain);
+
+    DrainLine();
+    if (!LoadDriver(&api, driverPath, true))
+        return;
+    unsigned char ok = 0;
+    CheckText(DRIVER_NAME, api.Init(20, 2, "default", &ok), "Init@16 returns the driver name");
+    CheckInt(1, ok, "Init@16 sets ok");
+    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "Init@16 sends the power-resume sequence");
+    api.SetPosition(20, 2);
+    ExpectCursor(0x27, "SetPosition@8(20, 2)");
+    api.Write("abc");
+    ExpectLineText("abc", "Write@4");
+    api.Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done@0");
+    UnloadDriver(&api);
+}
+
+static void SecondInitKeepsSetUp(void)
+{
+    if (!StartDriver(GOOD_PARAMETERS))
+        return;
+    unsigned char ok = 0;
+    CheckText(DRIVER_NAME, api.Init(40, 4, "COM3,9600,,N,1", &ok), "second Init returns the name");
+    CheckInt(1, ok, "second Init sets ok");
+    ExpectNothing("second Init sends nothing");
+    api.SetPosition(20, 2);
+    ExpectCursor(0x27, "geometry stays 20 x 2 after a second Init");
+    api.Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done");
+    UnloadDriver(&api);
+}
+
+static void WriteTexts(void)
+{
+    if (!StartDriver(GOOD_PARAMETERS))
+        return;
+    api.Write("");
+    ExpectNothing("an empty text sends nothing");
+    api.Write(NULL);
+    ExpectNothing("a null text sends nothing");
+
+    const char withEscape[] = "A\x1B\x13\x02Z";
+    api.Write(withEscape);
+    ExpectLineText(withEscape, "0x1B inside a text is sent unchanged");
+
+    // Every byte value but the terminator, including line ends.
+    char allBytes[256];
+    for (int i = 1; i < 256; i++)
+        allBytes[i - 1] = (char)i;
+    allBytes[255] = '\0';
+    api.Write(allBytes);
+    ExpectLineText(allBytes, "255 characters, bytes 01..FF, are sent whole and raw");
+
+    char tooLong[301];
+    memset(tooLong, 'x', 300);
+    tooLong[300] = '\0';
+    api.Write(tooLong);
+    tooLong[255] = '\0';
+    ExpectLineText(tooLong, "a 300-character text is cut to its first 255");
+    api.Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done");
+    UnloadDriver(&api);
+}
+
+// The 8-bit arguments travel in 32-bit slots whose high bytes the host may
+// leave dirty; only the low byte counts.
+static void ArgumentSlots(void)
+{
+    DrainLine();
+    if (!LoadDriver(&api, driverPath, false))
+        return;
+    typedef const char *(__stdcall * InitSlots)(unsigned, unsigned, const char *, unsigned char *);
+    typedef void(__stdcall * SetPositionSlots)(unsigned, unsigned);
+    typedef void (*AnyFunction)(void);  // casting through it is allowed
+    unsigned char ok = 0;
+    ((InitSlots)(AnyFunction)api.Init)(0xDEAD0028u, 0x12345604u, GOOD_PARAMETERS, &ok);
+    CheckInt(1, ok, "Init with dirty slots");
+    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "power-resume sequence");
+    ((SetPositionSlots)(AnyFunction)api.SetPosition)(0xFFFFFF28u, 0xABCDEF04u);
+    ExpectCursor(0x9F, "SetPosition(40, 4) on 40 x 4 with dirty slots");
+    ((SetPositionSlots)(AnyFunction)api.SetPosition)(0x00000100u, 0x00000201u);
+    ExpectCursor(0xFF, "column 0 of row 1: the cell before the first");
+    api.Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done");
+    UnloadDriver(&api);
+}
+
+static void CallsBeforeInit(void)
+{
+    DrainLine();
+    if (!LoadDriver(&api, driverPath, false))
+        return;
+    api.SetPosition(1, 2);
+    api.Write("early");
+    api.PowerResume();
+    api.Done();
+    ExpectNothing("nothing reaches the line before Init");
+    StartDriver(GOOD_PARAMETERS);
+    api.Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done");
+    UnloadDriver(&api);
+}
+
+static void ConstantTexts(void)
+{
+    if (!LoadDriver(&api, driverPath, false))
+        return;
+    CheckText("KESMARD usage: COM3,9600,8,N,1", api.Usage(), "Usage");
+    CheckText("COM3,9600,8,N,1", api.DefaultParameters(), "DefaultParameters");
+    CheckText(DRIVER_NAME, api.DriverName(), "DriverName before Init");
+    UnloadDriver(&api);
+
+    // A copy under another file name names itself after that file.
+    char copyPath[MAX_PATH];
+    GetFullPathNameA("Till Display.dll", sizeof copyPath, copyPath, NULL);
+    CheckTrue(CopyFileA(driverPath, copyPath, FALSE) != 0, "copy of the module made");
+    if (!LoadDriver(&api, copyPath, false))
+        return;
+    CheckText("Till Display v1.0.56.296", api.DriverName(), "DriverName of the copy");
+    CheckText("KESMARD usage: COM3,9600,8,N,1", api.Usage(), "Usage of the copy");
+    UnloadDriver(&api);
+    DeleteFileA(copyPath);
+}
+
+static void ParseFailures(void)
+{
+    static const struct {
+        const char *parameters;
+        const char *failure;
+    } cases[] = {
+        {"COM3,9600,,N,1", "Data bits Incorrect?"},
+        {"COM3,9600,8,,1", "Parity Incorrect?"},
+        {"COM3", "Data bits Incorrect?"},
+        {"Default", "Data bits Incorrect?"},
+        {NULL, "Data bits Incorrect?"},
+    };
+    DrainLine();
+    for (size_t i = 0; i < ARRAY_SIZE(cases); i++) {
+        if (!LoadDriver(&api, driverPath, false))
+            return;
+        unsigned char ok = 0xAA;
+        CheckText(cases[i].failure, api.Init(20, 2, cases[i].parameters, &ok),
+                  cases[i].parameters ? cases[i].parameters : "null parameters");
+        CheckInt(0, ok, "ok is 0 after a parse failure");
+        api.Init(20, 2, cases[i].parameters, NULL);  // a null ok flag is not written
+        UnloadDriver(&api);
+    }
+    ExpectNothing("parse failures send nothing");
+}
+
+static void ExpectInitFailure(const char *parameters, const char *message, unsigned long code)
+{
+    char expected[1200];
+    snprintf(expected, sizeof expected, "%s : %s", message, SystemText(code));
+    unsigned char ok = 0xAA;
+    CheckText(expected, api.Init(20, 2, parameters, &ok), message);
+    CheckInt(0, ok, "ok is 0 after a failed open");
+}
+
+static void OpenFailures(void)
+{
+    DrainLine();
+    if (!LoadDriver(&api, driverPath, false))
+        return;
+    ExpectInitFailure(MISSING_PORT_PARAMETERS, "Serial Port does not exist", ERROR_FILE_NOT_FOUND);
+    ExpectInitFailure("C:\\no such folder\\port,9600,8,N,1", "Failed to open Serial Port",
+                      ERROR_PATH_NOT_FOUND);
+    ExpectInitFailure(",9600,8,N,1", "Failed to open Serial Port", ERROR_PATH_NOT_FOUND);
+    ExpectNothing("failed opens send nothing");
+    UnloadDriver(&api);
+}
+
+// A failed write composes its text into the buffer an earlier failed Init
+// returned, so the host's pointer now shows the write failure.
+static void WriteFailureReusesErrorText(void)
+{
+    if (!LoadDriver(&api, driverPath, false))
+        return;
+    const char *returned = api.Init(20, 2, MISSING_PORT_PARAMETERS, NULL);
+    api.Write("x");
+    char expected[1200];
+    snprintf(expected, sizeof expected, "Error writing string : %s", SystemText(ERROR_INVALID_HANDLE));
+    CheckText(expected, returned, "the returned text now holds the write failure");
+    UnloadDriver(&api);
+}
+
+// The error code a pty gives for 9 data bits, found the way the module meets it.
+static unsigned long NineDataBitsError(void)
+{
+    HANDLE port = CreateFileA("COM3", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    DCB state;
+    state.DCBlength = sizeof state;
+    GetCommState(port, &state);
+    state.ByteSize = 9;
+    unsigned long error = SetCommState(port, &state) ? 0 : GetLastError();
+    CloseHandle(port);
+    return error;
+}
+
+static void RefusedConfiguration(void)
+{
+    unsigned long error = NineDataBitsError();
+    CheckTrue(error != 0, "the line refuses 9 data bits");
+    DrainLine();
+    if (!LoadDriver(&api, driverPath, false))
+        return;
+    ExpectInitFailure("COM3,9600,9,N,1", "Failed to set Serial Port state", error);
+    ExpectNothing("no power-resume sequence after a refused configuration");
+    api.Write("still open");
+    ExpectLineText("still open", "Write reaches the port left open");
+
+    // The next Init closes that port and sets up again.
+    unsigned char ok = 0;
+    CheckText(DRIVER_NAME, api.Init(20, 2, GOOD_PARAMETERS, &ok), "Init after a refused configuration");
+    CheckInt(1, ok, "ok after the set-up ran again");
+    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "the set-up ran again");
+    api.Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done");
+    UnloadDriver(&api);
+}
+
+static void InitAfterFailureOrDone(void)
+{
+    DrainLine();
+    if (!LoadDriver(&api, driverPath, false))
+        return;
+    unsigned char ok = 0xAA;
+    CheckText("Parity Incorrect?", api.Init(40, 4, "COM3,9600,8,,1", &ok), "first Init fails");
+    CheckInt(0, ok, "ok 0");
+    CheckText(DRIVER_NAME, api.Init(20, 2, "COM12,9600,8,N,1", &ok), "Init after a failure sets up");
+    CheckInt(1, ok, "ok 1");
+    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "power-resume through \\\\.\\COM12");
+    api.SetPosition(20, 2);
+    ExpectCursor(0x27, "geometry of the call that set up");
+    api.Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done");
+
+    CheckText(DRIVER_NAME, api.Init(40, 4, GOOD_PARAMETERS, &ok), "Init after Done sets up");
+    CheckInt(1, ok, "ok 1 after Done");
+    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "power-resume after Done");
+    api.SetPosition(1, 4);
+    ExpectCursor(0x78, "geometry of the new set-up");
+    api.Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done again");
+    UnloadDriver(&api);
+}
+
+static const Scenario SCENARIOS[] = {
+    {"typical_run", TypicalRun},
+    {"decorated_names", DecoratedNames},
+    {"second_init_keeps_set_up", SecondInitKeepsSetUp},
+    {"write_texts", WriteTexts},
+    {"argument_slots", ArgumentSlots},
+    {"calls_before_init", CallsBeforeInit},
+    {"constant_texts", ConstantTexts},
+    {"parse_failures", ParseFailures},
+    {"open_failures", OpenFailures},
+    {"write_failure_reuses_error_text", WriteFailureReusesErrorText},
+    {"refused_configuration", RefusedConfiguration},
+    {"init_after_failure_or_done", InitAfterFailureOrDone},
+};
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: driver_e2e DLL [FILTER]\n");
+        return 2;
+    }
+    driverPath = argv[1];
+    if (!OpenDisplayEnd()) {
+        printf("cannot open the display's end of the line (COM4)\n");
+        return 1;
+    }
+    int result = RunScenarios(SCENARIOS, ARRAY_SIZE(SCENARIOS), argc > 2 ? argv[2] : NULL);
+    CloseDisplayEnd();
+    return result;
+}

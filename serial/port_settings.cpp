@@ -72,9 +72,11 @@ static int NextField(char *field, const char **cursor)
     return length;
 }
 
-const char *ReadPortSettings(const char *parameters, PortSettings *settings)
+const char *ReadPortSettings(const char *parameters, PortSettings *settings,
+                             PortFieldReading *portField)
 {
-    if (strncmp(parameters, DEFAULT_KEYWORD, sizeof DEFAULT_KEYWORD - 1) == 0) {
+    portField->read = strncmp(parameters, DEFAULT_KEYWORD, sizeof DEFAULT_KEYWORD - 1) != 0;
+    if (!portField->read) {
         *settings = DEFAULT_SETTINGS;
         return 0;
     }
@@ -83,13 +85,14 @@ const char *ReadPortSettings(const char *parameters, PortSettings *settings)
 
     // The port field is copied over "COM3", so a field shorter than three
     // characters leaves that text's digit where the number is read.
-    char portField[FIELD_SIZE] = "COM3";
-    NextField(portField, &cursor);
-    int portNumber = ReadNumber(portField + 3);
-    if (portNumber > HIGHEST_PLAIN_PORT)
-        snprintf(settings->portPath, sizeof settings->portPath, "\\\\.\\COM%d", portNumber);
+    snprintf(portField->field, sizeof portField->field, "COM3");
+    NextField(portField->field, &cursor);
+    portField->portNumber = ReadNumber(portField->field + 3);
+    if (portField->portNumber > HIGHEST_PLAIN_PORT)
+        snprintf(settings->portPath, sizeof settings->portPath, "\\\\.\\COM%d",
+                 portField->portNumber);
     else
-        snprintf(settings->portPath, sizeof settings->portPath, "%s", portField);
+        snprintf(settings->portPath, sizeof settings->portPath, "%s", portField->field);
 
     settings->baudRate = NextField(field, &cursor) ? ReadNumber(field) : 9600;
 

@@ -24,7 +24,16 @@ int ReadField(char *destination, const char *source, char delimiter);
 // 0 when there are none. Values beyond the 32-bit range saturate.
 int ReadNumber(const char *text);
 
+// The port field as read, for the trace the caller keeps of it.
+struct PortFieldReading {
+    bool read;               // false for the keyword, which has no port field
+    char field[FIELD_SIZE];  // the working port field after the copy
+    int portNumber;          // the number read from its fourth character on
+};
+
 // Fills settings from the keyword "default" or from up to five fields
 // (port, baud, data bits, parity, stop bits). Returns 0 on success or one of
-// the constant failure texts.
-const char *ReadPortSettings(const char *parameters, PortSettings *settings);
+// the constant failure texts. The port field is read, and portField filled,
+// before any failure can occur.
+const char *ReadPortSettings(const char *parameters, PortSettings *settings,
+                             PortFieldReading *portField);

@@ -70,7 +70,8 @@ void ExpectSettings(const SettingsCase &c, const std::string &parameters)
     SCOPED_TRACE("parameters \"" + parameters + "\"");
     PortSettings s;
     memset(&s, 0x5A, sizeof s);  // a field left unset shows as 0x5A5A5A5A
-    const char *error = ReadPortSettings(parameters.c_str(), &s);
+    PortFieldReading portField;
+    const char *error = ReadPortSettings(parameters.c_str(), &s, &portField);
     ASSERT_EQ(Result(c.error), Result(error)) << "expected result vs got";
     if (c.error)
         return;
@@ -95,6 +96,30 @@ TEST(ReadPortSettings, OverlongFieldsDoNotShiftLaterFields)
                    port + ",19200,7,E,2");
     ExpectSettings({nullptr, nullptr, "COM5", INT_MAX, 7, 1, 2},
                    "COM5," + std::string(100, '9') + ",7,O,2");
+}
+
+// What the port field read as, before any rewrite; the keyword has none.
+TEST(ReadPortSettings, PortFieldAsRead)
+{
+    const struct { const char *parameters; bool read; const char *field; int number; } cases[] = {
+        {"defaultLog", false, "", 0},
+        {"COM12,9600,8,N,1", true, "COM12", 12},
+        {"COM3,9600,,N,1", true, "COM3", 3},  // read even when a later field fails
+        {"C1,9600,8,N,1", true, "C1", 3},     // the digit left from "COM3"
+        {"COM,9600,8,N,1", true, "COM", 0},
+        {",9600,8,N,1", true, "", 3},
+    };
+    for (const auto &c : cases) {
+        PortSettings settings;
+        PortFieldReading portField;
+        ReadPortSettings(c.parameters, &settings, &portField);
+        SCOPED_TRACE(c.parameters);
+        EXPECT_EQ(c.read, portField.read) << "port field read";
+        if (!c.read)
+            continue;
+        EXPECT_STREQ(c.field, portField.field) << "port field";
+        EXPECT_EQ(c.number, portField.portNumber) << "port number";
+    }
 }
 
 TEST(ReadNumber, AtoiLikeWithSaturation)

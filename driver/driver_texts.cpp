@@ -4,14 +4,19 @@
 #include <stdio.h>
 #include <string.h>
 
-static const char VERSION_SUFFIX[] = " v" VERSION_TEXT;
+void ComposeAroundName(char *buffer, size_t size, const char *prefix, const char *name,
+                       const char *suffix)
+{
+    // Room for the name once prefix, suffix and the terminator are in.
+    int room = (int)size - (int)strlen(prefix) - (int)strlen(suffix) - 1;
+    if (room < 0)
+        room = 0;
+    snprintf(buffer, size, "%s%.*s%s", prefix, room, name, suffix);
+}
 
 void BuildDriverName(char *buffer, size_t size, const char *baseName)
 {
-    int room = (int)size - (int)sizeof VERSION_SUFFIX;  // leaves the terminator's byte
-    if (room < 0)
-        room = 0;
-    snprintf(buffer, size, "%.*s%s", room, baseName, VERSION_SUFFIX);
+    ComposeAroundName(buffer, size, "", baseName, " v" VERSION_TEXT);
 }
 
 // Length of the extension the module file name is expected to carry.

@@ -15,6 +15,11 @@ enum { DRIVER_NAME_SIZE = 96 };
 // buffer is cut so that the version always stays whole.
 void BuildDriverName(char *buffer, size_t size, const char *baseName);
 
+// Writes prefix, name and suffix into buffer. A name too long for the
+// buffer is cut so that prefix and suffix stay whole.
+void ComposeAroundName(char *buffer, size_t size, const char *prefix, const char *name,
+                       const char *suffix);
+
 // The module's file name without folder and without its last four
 // characters (".dll"), bounded by size. A name of four characters or fewer
 // is kept whole, since nothing would be left of it.

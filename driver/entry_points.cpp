@@ -4,9 +4,13 @@
 // Every entry point is thin: the bytes come from the display command set and
 // go out through WritePort, the only path to the display. Texts handed back
 // are zero-terminated and owned by the module; the host never frees them.
+#include <stdio.h>
+#include <string.h>
+
 #include "display_commands.h"
 #include "driver_texts.h"
 #include "module_base_name.h"
+#include "../log/debug_log.h"
 #include "../serial/port_settings.h"
 #include "../serial/serial_port.h"
 
@@ -37,15 +41,26 @@ static const char *DriverName(void)
 // port and sends the power-resume sequence. Returns 0 or the failure text.
 static const char *SetUpDisplay(unsigned char columns, unsigned char rows, const char *parameters)
 {
+    ApplyLogSuffix(parameters);
+    OpenLog();
+    LogLine("Init", "Called ");
+
     // A set-up that failed while configuring may have left the port open.
     ClosePort();
     driver.geometry.columns = columns;
     driver.geometry.rows = rows;
 
     PortSettings settings;
-    const char *failure = ReadPortSettings(parameters, &settings);
+    PortFieldReading portField;
+    const char *failure = ReadPortSettings(parameters, &settings, &portField);
+    if (portField.read) {
+        LogFormatted("Init", "port=%s, num=%d", portField.field, portField.portNumber);
+        LogFormatted("Init", "port=%s, num=%d", settings.portPath, portField.portNumber);
+    }
     if (failure)
         return failure;
+    LogFormatted("Init", "%s,%d,%d,%d,%d", settings.portPath, settings.baudRate, settings.dataBits,
+                 settings.parityCode, settings.stopBitsCode);
     failure = OpenPort(&settings);
     if (failure)
         return failure;
@@ -78,6 +93,7 @@ ENTRY_POINT const char *DISPLAYDLL_Init(unsigned char columns, unsigned char row
 ENTRY_POINT void DISPLAYDLL_Done(void)
 {
     WritePort(ClosingSequence, sizeof ClosingSequence);
+    LogLine("Done", "Bye");
     ClosePort();
 }
 
@@ -85,16 +101,16 @@ ENTRY_POINT void DISPLAYDLL_Done(void)
 // its first 255 bytes. A null text is sent as an empty one.
 ENTRY_POINT void DISPLAYDLL_Write(const char *text)
 {
-    unsigned long length = 0;
-    if (text)
-        while (length < WRITE_TEXT_LIMIT && text[length] != '\0')
-            length++;
-    WritePort(text ? text : "", length);
+    char working[WRITE_TEXT_LIMIT + 1];
+    snprintf(working, sizeof working, "%.*s", (int)WRITE_TEXT_LIMIT, text ? text : "");
+    LogLine("Write", working);
+    WritePort(working, strlen(working));
 }
 
 // Moves the cursor to column x, row y, both counted from 1.
 ENTRY_POINT void DISPLAYDLL_SetPosition(unsigned char x, unsigned char y)
 {
+    LogFormatted("SetPosition", "x=%d, y=%d", x, y);
     unsigned char command[CURSOR_COMMAND_LENGTH];
     CursorPositionCommand(command, x, y, driver.geometry.columns, driver.geometry.rows);
     WritePort(command, sizeof command);

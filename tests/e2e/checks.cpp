@@ -85,7 +85,14 @@ int RunScenarios(const Scenario *scenarios, size_t count, const char *filter)
             continue;
         failedChecks = 0;
         DWORD start = GetTickCount();
+        // Each scenario runs in a fresh folder of its own, where the module
+        // keeps its log and the scenario its files.
+        char home[MAX_PATH];
+        GetCurrentDirectoryA(sizeof home, home);
+        CreateDirectoryA(scenarios[i].name, NULL);
+        SetCurrentDirectoryA(scenarios[i].name);
         scenarios[i].run();
+        SetCurrentDirectoryA(home);
         bool ok = failedChecks == 0;
         printf("%s %s (%lu ms)\n", ok ? "PASS" : "FAIL", scenarios[i].name,
                (unsigned long)(GetTickCount() - start));

@@ -10,8 +10,9 @@ struct Scenario {
     void (*run)(void);
 };
 
-// Runs the scenarios whose name contains filter (all when null), prints a
-// line per scenario and the closing count. Returns the process exit code.
+// Runs the scenarios whose name contains filter (all when null), each in a
+// fresh folder named after it under the current one, prints a line per
+// scenario and the closing count. Returns the process exit code.
 int RunScenarios(const Scenario *scenarios, size_t count, const char *filter);
 
 void CheckTrue(bool condition, const char *what);

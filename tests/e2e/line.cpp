@@ -27,10 +27,11 @@ void CloseDisplayEnd(void)
     displayEnd = INVALID_HANDLE_VALUE;
 }
 
-// A read returns as soon as any byte is there, or after waitMs of nothing.
+// A read returns as soon as any byte is there, or after waitMs of nothing;
+// with no wait at all it returns at once with what has arrived.
 static DWORD ReadSome(unsigned char *buffer, size_t size, DWORD waitMs)
 {
-    COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, waitMs, 0, 0};
+    COMMTIMEOUTS timeouts = {MAXDWORD, waitMs ? MAXDWORD : 0, waitMs, 0, 0};
     SetCommTimeouts(displayEnd, &timeouts);
     DWORD got = 0;
     if (!ReadFile(displayEnd, buffer, (DWORD)size, &got, NULL))
@@ -43,6 +44,11 @@ void DrainLine(void)
     unsigned char scratch[LINE_BUFFER_SIZE];
     while (ReadSome(scratch, sizeof scratch, 20) > 0) {
     }
+}
+
+size_t ReadArrived(unsigned char *buffer, size_t size)
+{
+    return ReadSome(buffer, size, 0);
 }
 
 size_t ReceiveBytes(unsigned char *buffer, size_t size, size_t expectedLength)

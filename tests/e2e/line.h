@@ -12,6 +12,9 @@ void CloseDisplayEnd(void);
 // Discards whatever is waiting on the line.
 void DrainLine(void);
 
+// Takes what has arrived so far, without waiting. Returns the count read.
+size_t ReadArrived(unsigned char *buffer, size_t size);
+
 // Reads what arrives until expectedLength bytes are in (or a second passes),
 // then waits briefly for anything extra. Returns the number of bytes read.
 size_t ReceiveBytes(unsigned char *buffer, size_t size, size_t expectedLength);

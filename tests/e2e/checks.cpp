@@ -5,6 +5,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "driver_api.h"
+#include "line.h"
+
 static int failedChecks;  // failed checks in the running scenario
 
 static void Fail(const char *what)
@@ -101,4 +104,20 @@ int RunScenarios(const Scenario *scenarios, size_t count, const char *filter)
     }
     printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 && passed > 0 ? 0 : 1;
+}
+
+int RunTestProgram(int argc, char **argv, const Scenario *scenarios, size_t count)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: %s DLL [FILTER]\n", argv[0]);
+        return 2;
+    }
+    driverPath = argv[1];
+    if (!OpenDisplayEnd()) {
+        printf("cannot open the display's end of the line (COM4)\n");
+        return 1;
+    }
+    int result = RunScenarios(scenarios, count, argc > 2 ? argv[2] : NULL);
+    CloseDisplayEnd();
+    return result;
 }

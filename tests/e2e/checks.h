@@ -15,6 +15,10 @@ struct Scenario {
 // scenario and the closing count. Returns the process exit code.
 int RunScenarios(const Scenario *scenarios, size_t count, const char *filter);
 
+// The main of a test program run as PROGRAM DLL [FILTER]: takes the
+// module's path, opens the display's end of the line and runs the scenarios.
+int RunTestProgram(int argc, char **argv, const Scenario *scenarios, size_t count);
+
 void CheckTrue(bool condition, const char *what);
 void CheckInt(long long expected, long long got, const char *what);
 void CheckText(const char *expected, const char *got, const char *what);

@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include "checks.h"
+#include "line.h"
 
 const char *driverPath;
 
@@ -48,6 +49,14 @@ bool LoadDriver(DriverApi *api, const char *path, bool decoratedNames)
         }
     }
     return true;
+}
+
+bool LoadFreshDriver(DriverApi *api)
+{
+    DrainLine();
+    bool loaded = LoadDriver(api, driverPath, false);
+    CheckTrue(loaded, "the module loads");
+    return loaded;
 }
 
 void UnloadDriver(DriverApi *api)

@@ -22,6 +22,10 @@ struct DriverApi {
 // module or an entry point is missing.
 bool LoadDriver(DriverApi *api, const char *path, bool decoratedNames);
 
+// Starts a scenario: empties the line, then loads the module given to the
+// test program by its plain names. A failure counts as a failed check.
+bool LoadFreshDriver(DriverApi *api);
+
 // Unloads the module; its state starts afresh at the next load.
 void UnloadDriver(DriverApi *api);
 

@@ -30,11 +30,8 @@ static void ExpectCursor(unsigned char address, const char *what)
 // Loads the module afresh and runs Init on good parameters.
 static bool StartDriver(const char *parameters)
 {
-    DrainLine();
-    if (!LoadDriver(&api, driverPath, false)) {
-        CheckTrue(false, "module loads");
+    if (!LoadFreshDriver(&api))
         return false;
-    }
     unsigned char ok = 0xAA;
     const char *name = api.Init(20, 2, parameters, &ok);
     CheckInt(1, ok, "Init sets ok to 1");
@@ -142,8 +139,7 @@ static void WriteTexts(void)
 // leave dirty; only the low byte counts.
 static void ArgumentSlots(void)
 {
-    DrainLine();
-    if (!LoadDriver(&api, driverPath, false))
+    if (!LoadFreshDriver(&api))
         return;
     typedef const char *(__stdcall * InitSlots)(unsigned, unsigned, const char *, unsigned char *);
     typedef void(__stdcall * SetPositionSlots)(unsigned, unsigned);
@@ -163,8 +159,7 @@ static void ArgumentSlots(void)
 
 static void CallsBeforeInit(void)
 {
-    DrainLine();
-    if (!LoadDriver(&api, driverPath, false))
+    if (!LoadFreshDriver(&api))
         return;
     api.SetPosition(1, 2);
     api.Write("early");
@@ -179,7 +174,7 @@ static void CallsBeforeInit(void)
 
 static void ConstantTexts(void)
 {
-    if (!LoadDriver(&api, driverPath, false))
+    if (!LoadFreshDriver(&api))
         return;
     CheckText("KESMARD usage: COM3,9600,8,N,1", api.Usage(), "Usage");
     CheckText("COM3,9600,8,N,1", api.DefaultParameters(), "DefaultParameters");
@@ -235,8 +230,7 @@ static void ExpectInitFailure(const char *parameters, const char *message, unsig
 
 static void OpenFailures(void)
 {
-    DrainLine();
-    if (!LoadDriver(&api, driverPath, false))
+    if (!LoadFreshDriver(&api))
         return;
     ExpectInitFailure(MISSING_PORT_PARAMETERS, "Serial Port does not exist", ERROR_FILE_NOT_FOUND);
     ExpectInitFailure("C:\\no such folder\\port,9600,8,N,1", "Failed to open Serial Port",
@@ -250,7 +244,7 @@ static void OpenFailures(void)
 // returned, so the host's pointer now shows the write failure.
 static void WriteFailureReusesErrorText(void)
 {
-    if (!LoadDriver(&api, driverPath, false))
+    if (!LoadFreshDriver(&api))
         return;
     const char *returned = api.Init(20, 2, MISSING_PORT_PARAMETERS, NULL);
     api.Write("x");
@@ -278,8 +272,7 @@ static void RefusedConfiguration(void)
 {
     unsigned long error = NineDataBitsError();
     CheckTrue(error != 0, "the line refuses 9 data bits");
-    DrainLine();
-    if (!LoadDriver(&api, driverPath, false))
+    if (!LoadFreshDriver(&api))
         return;
     ExpectInitFailure("COM3,9600,9,N,1", "Failed to set Serial Port state", error);
     ExpectNothing("no power-resume sequence after a refused configuration");
@@ -298,8 +291,7 @@ static void RefusedConfiguration(void)
 
 static void InitAfterFailureOrDone(void)
 {
-    DrainLine();
-    if (!LoadDriver(&api, driverPath, false))
+    if (!LoadFreshDriver(&api))
         return;
     unsigned char ok = 0xAA;
     CheckText("Parity Incorrect?", api.Init(40, 4, "COM3,9600,8,,1", &ok), "first Init fails");
@@ -339,16 +331,5 @@ static const Scenario SCENARIOS[] = {
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: driver_e2e DLL [FILTER]\n");
-        return 2;
-    }
-    driverPath = argv[1];
-    if (!OpenDisplayEnd()) {
-        printf("cannot open the display's end of the line (COM4)\n");
-        return 1;
-    }
-    int result = RunScenarios(SCENARIOS, ARRAY_SIZE(SCENARIOS), argc > 2 ? argv[2] : NULL);
-    CloseDisplayEnd();
-    return result;
+    return RunTestProgram(argc, argv, SCENARIOS, ARRAY_SIZE(SCENARIOS));
 }

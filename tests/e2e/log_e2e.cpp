@@ -89,14 +89,6 @@ static void ExpectEmptyLog(const char *what)
     CheckInt(0, ReadWholeFile(LOG_PATH, file, sizeof file), what);
 }
 
-static bool Load(void)
-{
-    DrainLine();
-    bool loaded = LoadDriver(&api, driverPath, false);
-    CheckTrue(loaded, "module loads");
-    return loaded;
-}
-
 static void StartDisplay(const char *parameters)
 {
     unsigned char ok = 0;
@@ -107,7 +99,7 @@ static void StartDisplay(const char *parameters)
 
 static void NoSuffix(void)
 {
-    if (!Load())
+    if (!LoadFreshDriver(&api))
         return;
     StartDisplay("COM3,9600,8,N,1");
     ExpectEmptyLog("the first Init creates the file, and it stays empty");
@@ -120,7 +112,7 @@ static void NoSuffix(void)
 
 static void DefaultLog(void)
 {
-    if (!Load())
+    if (!LoadFreshDriver(&api))
         return;
     StartDisplay("defaultLog");
     api.SetPosition(1, 2);
@@ -143,7 +135,7 @@ static void DefaultLog(void)
 
 static void HighPortLines(void)
 {
-    if (!Load())
+    if (!LoadFreshDriver(&api))
         return;
     StartDisplay("COM12,9600,8,N,1Log");
     api.SetPosition(255, 0);
@@ -161,7 +153,7 @@ static void HighPortLines(void)
 
 static void LogAloneIsNotTheSuffix(void)
 {
-    if (!Load())
+    if (!LoadFreshDriver(&api))
         return;
     unsigned char ok = 1;
     CheckText("Data bits Incorrect?", api.Init(20, 2, "Log", &ok), "Log alone is a port name");
@@ -172,7 +164,7 @@ static void LogAloneIsNotTheSuffix(void)
 
 static void WriteBeforeInit(void)
 {
-    if (!Load())
+    if (!LoadFreshDriver(&api))
         return;
     api.Write("early");
     ExpectEmptyLog("the first event opens the file with logging off");
@@ -185,7 +177,7 @@ static void WriteBeforeInit(void)
 
 static void FailedOpen(void)
 {
-    if (!Load())
+    if (!LoadFreshDriver(&api))
         return;
     const char *returned = api.Init(20, 2, "COM200,9600,8,N,1Log", NULL);
     char errorEntry[1200];
@@ -206,7 +198,7 @@ static void FailedOpen(void)
 
 static void WriteFailureLogged(void)
 {
-    if (!Load())
+    if (!LoadFreshDriver(&api))
         return;
     StartDisplay("defaultLog");
     api.Done();
@@ -226,7 +218,7 @@ static void WriteFailureLogged(void)
 // Each set-up that runs logs its lines; the file is opened and emptied once.
 static void SetUpAgainAfterFailure(void)
 {
-    if (!Load())
+    if (!LoadFreshDriver(&api))
         return;
     unsigned char ok = 1;
     api.Init(20, 2, "COM3,9600,8,,1Log", &ok);
@@ -376,18 +368,9 @@ static const Scenario SCENARIOS[] = {
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: log_e2e DLL [FILTER]\n");
-        return 2;
-    }
-    driverPath = argv[1];
-    if (argc > 3 && strcmp(argv[2], "--host-run") == 0)
+    if (argc > 3 && strcmp(argv[2], "--host-run") == 0) {
+        driverPath = argv[1];
         return HostRun(argv[3]);
-    if (!OpenDisplayEnd()) {
-        printf("cannot open the display's end of the line (COM4)\n");
-        return 1;
     }
-    int result = RunScenarios(SCENARIOS, ARRAY_SIZE(SCENARIOS), argc > 2 ? argv[2] : NULL);
-    CloseDisplayEnd();
-    return result;
+    return RunTestProgram(argc, argv, SCENARIOS, ARRAY_SIZE(SCENARIOS));
 }

@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(make cmake g++-mingw-w64-i686 binutils-mingw-w64-i686)
 if [ "${1:-build}" = test ]; then
     packages+=(g++ libgtest-dev googletest wine wine32:i386 socat)
+    # The sanitizer build and the fuzz targets: clang, libFuzzer, symbolizer.
+    packages+=(clang libclang-rt-14-dev llvm)
 fi
 
 missing=()

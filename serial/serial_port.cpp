@@ -59,8 +59,13 @@ bool PortIsConfigured(void)
 void WritePort(const void *bytes, unsigned long count)
 {
     DWORD written;
-    if (!WriteFile(port.handle, bytes, count, &written, NULL))
-        ComposeErrorText("Error writing string", GetLastError());
+    if (!WriteFile(port.handle, bytes, count, &written, NULL)) {
+        DWORD error = GetLastError();
+        // A port that refuses a write (its adapter pulled, say) is no longer
+        // trusted: the next Init closes it and sets up afresh.
+        port.configured = false;
+        ComposeErrorText("Error writing string", error);
+    }
 }
 
 void ClosePort(void)

@@ -5,8 +5,8 @@
 #include "port_settings.h"
 
 // Opens and configures the port. Returns 0 on success or a composed error
-// text. After a failed configuration the port stays open and is closed only
-// by ClosePort.
+// text. After a failed configuration the port stays open, its write
+// timeouts already set, and is closed only by ClosePort.
 const char *OpenPort(const PortSettings *settings);
 
 // True while a port opened and fully configured by OpenPort is held and no

@@ -29,6 +29,8 @@ enum {
     CALL_LIMIT_MS = 15000,
     // A write this slow waited for its timeout: the line has backed up.
     BACKED_UP_MS = 1000,
+    // How long a filling of the line may take before it counts as hung.
+    FILL_WATCHDOG_MS = 30000,
 };
 
 // What a write on a pty whose far end has gone fails with under Wine.
@@ -211,6 +213,47 @@ static void PeerStopsReading(void)
     api.Init(20, 2, GOOD_PARAMETERS, &ok);
     CheckInt(1, ok, "Init after a Done on a backed-up line");
     ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "Done closed the port: the set-up ran again");
+    api.Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done");
+    UnloadDriver(&api);
+}
+
+static DWORD WINAPI FillLineThread(void *)
+{
+    FillLine();
+    return 0;
+}
+
+// FillLine on a thread of its own, so that a write that never returns is
+// reported rather than hanging the test; the line is let flow to free it.
+static void ExpectFillReturns(const char *what)
+{
+    HANDLE thread = CreateThread(NULL, 0, FillLineThread, NULL, 0, NULL);
+    bool returned = WaitForSingleObject(thread, FILL_WATCHDOG_MS) == WAIT_OBJECT_0;
+    CheckTrue(returned, what);
+    if (!returned)
+        ResumeLine();
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+// A port that refused its settings stays open and takes writes: they too
+// give up after their timeouts when the line backs up.
+static void RefusedPortBacksUp(void)
+{
+    if (!LoadFreshDriver(&api))
+        return;
+    unsigned char ok = 0xAA;
+    const char *result = api.Init(20, 2, "COM3,9600,9,N,1", &ok);
+    CheckInt(0, ok, "the line refuses 9 data bits");
+    CheckTrue(strncmp(result, "Failed to set Serial Port state : ", 34) == 0, "the refusal is reported");
+    if (PauseLine()) {
+        ExpectFillReturns("writes on the refused port return when the line backs up");
+        FlowAgain();
+    }
+    ExpectCallsReturned();
+    api.Write("still open");
+    ExpectLineText("still open", "texts reach the port left open");
     api.Done();
     ExpectLine(CLOSING, sizeof CLOSING, "Done");
     UnloadDriver(&api);
@@ -741,6 +784,7 @@ static const Scenario SCENARIOS[] = {
     {"line_vanishes", LineVanishes},
     {"init_after_failed_write", InitAfterFailedWrite},
     {"peer_stops_reading", PeerStopsReading},
+    {"refused_port_backs_up", RefusedPortBacksUp},
     {"hostile_calls", HostileCalls},
     {"reload_cycles", ReloadCycles},
     {"unload_without_done", UnloadWithoutDone},

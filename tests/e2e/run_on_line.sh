@@ -6,6 +6,9 @@
 # build/. The program runs in a fresh temporary folder and gets the module's
 # path in Windows form as its first argument.
 #
+# With KESMARD_DRAIN_LINE=1 the display's end is read and discarded
+# throughout, so that a program that never reads it never backs the line up.
+#
 # Usage: run_on_line.sh PROGRAM.exe MODULE.dll [ARGUMENTS...]
 set -euo pipefail
 
@@ -21,7 +24,9 @@ unset DISPLAY
 
 work=$(mktemp -d /tmp/kesmard-line.XXXXXX)
 socat_pid=
+drain_pid=
 cleanup() {
+    [ -n "$drain_pid" ] && kill "$drain_pid" 2>/dev/null || true
     [ -n "$socat_pid" ] && kill "$socat_pid" 2>/dev/null || true
     wineserver -k >/dev/null 2>&1 || true
     rm -rf "$work"
@@ -52,6 +57,10 @@ display_end=$(readlink -f "$work/display-end")
 ln -sfn "$module_end" "$WINEPREFIX/dosdevices/com3"
 ln -sfn "$module_end" "$WINEPREFIX/dosdevices/com12"
 ln -sfn "$display_end" "$WINEPREFIX/dosdevices/com4"
+if [ "${KESMARD_DRAIN_LINE:-0}" = 1 ]; then
+    cat "$display_end" >/dev/null &
+    drain_pid=$!
+fi
 
 cd "$work"
 status=0

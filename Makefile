@@ -2,6 +2,8 @@
 #   make        builds dist/KESMARD.dll and dist/host_console.exe
 #   make demo   builds them and the virtual display, then plays a short scene
 #               on the virtual display under Wine (tools/demo.sh)
+#   make dist   builds them and packs the integrator's kit:
+#               dist/KESMARD-<version>-win32.zip
 #   make test   builds them, then runs every test (native unit tests, the
 #               export table check and the end-to-end tests under Wine)
 # Each installs what is missing on a Debian machine first.
@@ -15,7 +17,7 @@ WIN32_CONFIGURE := cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/min
 NATIVE_CONFIGURE := cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug \
 	-DWIN32_BUILD_DIR=$(abspath $(WIN32_BUILD))
 
-.PHONY: all demo test clean
+.PHONY: all demo dist test clean
 
 all:
 	@cmake/install-deps.sh build
@@ -30,6 +32,9 @@ demo:
 	@$(NATIVE_CONFIGURE) >/dev/null && \
 		cmake --build $(NATIVE_BUILD) --target virtual_display -j $(JOBS) >/dev/null
 	@tools/demo.sh
+
+dist: all
+	cmake --build $(WIN32_BUILD) --target dist
 
 test: all
 	@cmake/install-deps.sh test

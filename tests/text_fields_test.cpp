@@ -75,4 +75,24 @@ TEST(EscapeText, ControlBytesVisibleAndReversible)
     EXPECT_STREQ("ab\\x01", shortBuffer);
 }
 
+TEST(FormatHex, CutToTheBuffer)
+{
+    const unsigned char bytes[] = {0x1B, 0x13, 0x14, 0x48, 0x65, 0x00};
+    const struct { size_t count, size; const char *hex; } cases[] = {
+        {0, 16, ""},
+        {3, 16, "1B 13 14"},
+        {6, 18, "1B 13 14 48 65 00"},  // exactly fits
+        {6, 16, "1B 13 14 48 ..."},    // the whole buffer, " ..." included
+        {6, 7, "1B ..."},
+        {6, 5, " ..."},
+    };
+    for (const auto &c : cases) {
+        char out[32];
+        memset(out, 'Z', sizeof out);
+        FormatHex(bytes, c.count, out, c.size);
+        EXPECT_STREQ(c.hex, out) << c.count << " bytes into " << c.size;
+        EXPECT_EQ('Z', out[c.size]) << "nothing written past the buffer";
+    }
+}
+
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "text_fields.h"
+
 enum { STATUS_EVENTS = 3 };
 static const size_t TRACE_LINE_BYTES = 16;
 
@@ -54,21 +56,6 @@ void FormatScreenStatus(const Screen *screen, char *out, size_t size)
     for (unsigned long i = first; i < screen->eventCount && used >= 0 && (size_t)used < size; i++)
         used += snprintf(out + used, size - used, "%s%s", i == first ? "; events: " : ", ",
                          ScreenEvent(screen, i));
-}
-
-void FormatHex(const unsigned char *bytes, size_t count, char *out, size_t size)
-{
-    size_t used = 0;
-    if (size > 0)
-        out[0] = '\0';
-    for (size_t i = 0; i < count; i++) {
-        // Room for " XX" and for a closing " ..." must stay.
-        if (used + 3 + 4 >= size) {
-            snprintf(out + used, size - used, " ...");
-            return;
-        }
-        used += snprintf(out + used, size - used, i ? " %02X" : "%02X", bytes[i]);
-    }
 }
 
 void WriteHexTrace(FILE *out, const unsigned char *bytes, size_t count, unsigned long total)

@@ -20,6 +20,3 @@ void FormatScreenStatus(const Screen *screen, char *out, size_t size);
 
 // 16 bytes a line after their offset. count bytes were kept of total.
 void WriteHexTrace(FILE *out, const unsigned char *bytes, size_t count, unsigned long total);
-
-// The bytes as "1B 13 14 48", cut with "..." once the buffer is full.
-void FormatHex(const unsigned char *bytes, size_t count, char *out, size_t size);

@@ -90,3 +90,20 @@ void EscapeText(const char *text, char *out, size_t outSize)
     if (outSize > 0)
         out[length] = '\0';
 }
+
+void FormatHex(const unsigned char *bytes, size_t count, char *out, size_t size)
+{
+    size_t used = 0;
+    if (size > 0)
+        out[0] = '\0';
+    // When not all bytes fit, each one that goes in leaves room for " ...".
+    bool whole = count == 0 || 3 * count - 1 < size;
+    for (size_t i = 0; i < count; i++) {
+        size_t needed = used + (i ? 3 : 2) + (whole ? 0 : 4);
+        if (needed >= size) {
+            snprintf(out + used, size - used, " ...");
+            return;
+        }
+        used += snprintf(out + used, size - used, i ? " %02X" : "%02X", bytes[i]);
+    }
+}

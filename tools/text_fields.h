@@ -1,6 +1,6 @@
-// Text conventions shared by the tools: decimal numbers in a range, and
-// texts with \xNN escapes for bytes that cannot be typed or shown.
-// Platform-free.
+// Text conventions shared by the tools and the test programs: decimal
+// numbers in a range, texts with \xNN escapes for bytes that cannot be
+// typed or shown, and bytes in hex. Platform-free.
 #pragma once
 
 #include <stddef.h>
@@ -17,3 +17,6 @@ bool UnescapeText(const char *text, char *out, size_t outSize, char *error, size
 // The inverse: printable ASCII stays, a backslash doubles, every other byte
 // becomes \xNN. A result too long for out is cut before an incomplete escape.
 void EscapeText(const char *text, char *out, size_t outSize);
+
+// The bytes as "1B 13 14 48", cut with " ..." once the buffer is full.
+void FormatHex(const unsigned char *bytes, size_t count, char *out, size_t size);

@@ -9,7 +9,6 @@
 // final screen as plain rows and a hex trace of every byte received to the
 // files named ("-" for standard output) and removes its link.
 #include <errno.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>

@@ -50,10 +50,9 @@ void CheckText(const char *expected, const char *got, const char *what)
 
 static void PrintHex(const char *label, const unsigned char *bytes, size_t length)
 {
-    printf("      %s (%u bytes)", label, (unsigned)length);
-    for (size_t i = 0; i < length && i < 64; i++)
-        printf(" %02X", bytes[i]);
-    printf(length > 64 ? " ...\n" : "\n");
+    char hex[200];  // some 64 bytes, then " ..."
+    FormatHex(bytes, length, hex, sizeof hex);
+    printf("      %s (%u bytes) %s\n", label, (unsigned)length, hex);
 }
 
 void CheckBytes(const unsigned char *expected, size_t expectedLength, const unsigned char *got,

@@ -1,25 +1,45 @@
 # Front door of the build.
-#   make        builds dist/KESMARD.dll
-#   make test   builds it, then runs every test (native unit tests, the
+#   make        builds dist/KESMARD.dll and dist/host_console.exe
+#   make demo   builds them and the virtual display, then plays a short scene
+#               on the virtual display under Wine (tools/demo.sh)
+#   make dist   builds them and packs the integrator's kit:
+#               dist/KESMARD-<version>-win32.zip
+#   make test   builds them, then runs every test (native unit tests, the
 #               export table check and the end-to-end tests under Wine)
 #   make bench  measures the module's cost per call under Wine
-# Both install what is missing on a Debian machine first.
+# Each installs what is missing on a Debian machine first.
 
 WIN32_BUILD := build/win32
 NATIVE_BUILD := build/native
 JOBS ?= $(shell nproc)
 
-.PHONY: all test bench clean
+WIN32_CONFIGURE := cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+	-DCMAKE_BUILD_TYPE=Release
+NATIVE_CONFIGURE := cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug \
+	-DWIN32_BUILD_DIR=$(abspath $(WIN32_BUILD))
+
+.PHONY: all demo dist test bench clean
 
 all:
 	@cmake/install-deps.sh build
-	cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
-		-DCMAKE_BUILD_TYPE=Release
+	$(WIN32_CONFIGURE)
 	cmake --build $(WIN32_BUILD) -j $(JOBS)
+
+# Builds quietly (errors still show), so the scene is what the screen shows.
+demo:
+	@cmake/install-deps.sh demo
+	@echo "building the module, the host console and the virtual display"
+	@$(WIN32_CONFIGURE) >/dev/null && cmake --build $(WIN32_BUILD) -j $(JOBS) >/dev/null
+	@$(NATIVE_CONFIGURE) >/dev/null && \
+		cmake --build $(NATIVE_BUILD) --target virtual_display -j $(JOBS) >/dev/null
+	@tools/demo.sh
+
+dist: all
+	cmake --build $(WIN32_BUILD) --target dist
 
 test: all
 	@cmake/install-deps.sh test
-	cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DWIN32_BUILD_DIR=$(abspath $(WIN32_BUILD))
+	$(NATIVE_CONFIGURE)
 	cmake --build $(NATIVE_BUILD) -j $(JOBS)
 	ctest --test-dir $(NATIVE_BUILD) --output-on-failure
 

@@ -12,7 +12,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../tests/e2e/driver_api.h"
+#include "../tools/module_loader.h"
 
 enum { DEFAULT_BATCHES = 7, DEFAULT_CALLS = 10000, MAX_BATCHES = 101, CYCLE_BATCHES = 5,
        CYCLES_PER_BATCH = 20 };
@@ -27,6 +27,7 @@ static const char LOG_LINE40[] =
 static_assert(sizeof TEXT40 - 1 == 40, "a 40-character text");
 
 static DriverApi api;
+static const char *driverPath;
 static HANDLE floorPort;  // the floor's own handle on the port
 static FILE *floorLog;    // the floor's own log-like file
 static int batches = DEFAULT_BATCHES, callsPerBatch = DEFAULT_CALLS;
@@ -140,9 +141,18 @@ static void Report(const char *name, double module, double floor, double loggedF
     printf("\n");
 }
 
+static bool LoadModule(void)
+{
+    char error[512];
+    if (LoadDriverApi(&api, driverPath, false, error, sizeof error))
+        return true;
+    printf("%s\n", error);
+    return false;
+}
+
 static bool RunCalls(const char *parameters, bool logged)
 {
-    if (!LoadDriver(&api, driverPath, false))
+    if (!LoadModule())
         return false;
     unsigned char ok = 0;
     const char *result = api.Init(20, 2, parameters, &ok);
@@ -168,7 +178,8 @@ static char emptyModulePath[MAX_PATH];
 
 static void ModuleCycle(int)
 {
-    LoadDriver(&api, driverPath, false);
+    if (!LoadModule())
+        return;
     api.Init(20, 2, "COM3,9600,8,N,1", NULL);
     api.Done();
     UnloadDriver(&api);

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Installs what the build ("build") or the tests ("test") need on a Debian
-# machine, and nothing when it is all there already. Needs root (or sudo)
+# Installs what the build ("build"), the demo ("demo") or the tests ("test")
+# need on a Debian machine, and nothing when it is all there already. Needs root (or sudo)
 # only when something is missing.
 set -euo pipefail
 
-packages=(make cmake g++-mingw-w64-i686 binutils-mingw-w64-i686)
-if [ "${1:-build}" = test ]; then
-    packages+=(g++ libgtest-dev googletest wine wine32:i386 socat)
-    # The sanitizer build and the fuzz targets: clang, libFuzzer, symbolizer.
-    packages+=(clang libclang-rt-14-dev llvm)
-fi
+packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i686)
+case "${1:-build}" in
+    # The native build configures the unit tests too, so it wants GoogleTest.
+    demo) packages+=(g++ libgtest-dev googletest wine wine32:i386) ;;
+    # The sanitizer build and the fuzz targets want clang, libFuzzer and a
+    # symbolizer besides.
+    test) packages+=(g++ libgtest-dev googletest wine wine32:i386 socat
+                     clang libclang-rt-14-dev llvm) ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -4,9 +4,6 @@
 // Every entry point is thin: the bytes come from the display command set and
 // go out through WritePort, the only path to the display. Texts handed back
 // are zero-terminated and owned by the module; the host never frees them.
-#include <stdio.h>
-#include <string.h>
-
 #include "display_commands.h"
 #include "driver_texts.h"
 #include "module_base_name.h"
@@ -102,9 +99,12 @@ ENTRY_POINT void DISPLAYDLL_Done(void)
 ENTRY_POINT void DISPLAYDLL_Write(const char *text)
 {
     char working[WRITE_TEXT_LIMIT + 1];
-    snprintf(working, sizeof working, "%.*s", (int)WRITE_TEXT_LIMIT, text ? text : "");
+    unsigned length = 0;
+    for (; text && length < WRITE_TEXT_LIMIT && text[length] != '\0'; length++)
+        working[length] = text[length];
+    working[length] = '\0';
     LogLine("Write", working);
-    WritePort(working, strlen(working));
+    WritePort(working, length);
 }
 
 // Moves the cursor to column x, row y, both counted from 1.

@@ -7,7 +7,7 @@
 #include <time.h>
 
 #include "../driver/module_base_name.h"
-#include "log_folder.h"
+#include "log_platform.h"
 #include "log_text.h"
 
 // Formatted log texts are built in a buffer of this size.
@@ -16,9 +16,11 @@ enum { LOG_TEXT_SIZE = 256 };
 static const char BANNER[] = "===================================";
 
 static struct {
-    int enabled;     // the debug switch, 0 until a "Log" suffix is seen
-    bool openTried;  // OpenLog has run in this load, successfully or not
-    FILE *stream;    // null when the file could not be opened
+    int enabled;                     // the debug switch, 0 until a "Log" suffix is seen
+    bool openTried;                  // OpenLog has run in this load, successfully or not
+    FILE *stream;                    // null when the file could not be opened
+    long long stampSecond;           // the second the timestamp below was made in
+    char timestamp[TIMESTAMP_SIZE];  // local time of the latest line
 } debugLog;
 
 void ApplyLogSuffix(const char *parameters)
@@ -53,19 +55,37 @@ static bool LogIsWritable(void)
     return debugLog.enabled && debugLog.stream;
 }
 
+// The local time, formatted at most once a second: the runtime's time() can
+// cost more than the line's own write.
+static const char *Timestamp(void)
+{
+    long long second = CurrentSecond();
+    if (second != debugLog.stampSecond || debugLog.timestamp[0] == '\0') {
+        debugLog.stampSecond = second;
+        time_t now = time(NULL);
+        const struct tm *localTime = localtime(&now);
+        if (localTime)
+            FormatTimestamp(debugLog.timestamp, sizeof debugLog.timestamp, localTime);
+        else
+            debugLog.timestamp[0] = '\0';
+    }
+    return debugLog.timestamp;
+}
+
 void LogLine(const char *tag, const char *text)
 {
     if (!LogIsWritable())
         return;
-    char timestamp[TIMESTAMP_SIZE];
-    time_t now = time(NULL);
-    const struct tm *localTime = localtime(&now);
-    if (localTime)
-        FormatTimestamp(timestamp, sizeof timestamp, localTime);
-    else
-        timestamp[0] = '\0';
-    fprintf(debugLog.stream, "%s %s %s\n", timestamp, tag, text);
-    fflush(debugLog.stream);
+    // "<timestamp> <tag> <text>\n", put piece by piece: formatted output
+    // costs several times the plain puts here.
+    FILE *stream = debugLog.stream;
+    fputs(Timestamp(), stream);
+    fputc(' ', stream);
+    fputs(tag, stream);
+    fputc(' ', stream);
+    fputs(text, stream);
+    fputc('\n', stream);
+    fflush(stream);
 }
 
 void LogFormatted(const char *tag, const char *format, ...)

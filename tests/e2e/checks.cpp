@@ -7,6 +7,7 @@
 
 #include "driver_api.h"
 #include "line.h"
+#include "../../tools/text_fields.h"
 
 static int failedChecks;  // failed checks in the running scenario
 
@@ -33,15 +34,9 @@ void CheckInt(long long expected, long long got, const char *what)
 // Prints a text with its control bytes visible, so line ends can be compared.
 static void PrintVisible(const char *label, const char *text)
 {
-    printf("      %s \"", label);
-    for (; *text; text++) {
-        unsigned char c = (unsigned char)*text;
-        if (c < 0x20 || c >= 0x7F)
-            printf("\\x%02X", c);
-        else
-            putchar(c);
-    }
-    printf("\"\n");
+    static char visible[4096];
+    EscapeText(text, visible, sizeof visible);
+    printf("      %s \"%s\"\n", label, visible);
 }
 
 void CheckText(const char *expected, const char *got, const char *what)
@@ -55,10 +50,9 @@ void CheckText(const char *expected, const char *got, const char *what)
 
 static void PrintHex(const char *label, const unsigned char *bytes, size_t length)
 {
-    printf("      %s (%u bytes)", label, (unsigned)length);
-    for (size_t i = 0; i < length && i < 64; i++)
-        printf(" %02X", bytes[i]);
-    printf(length > 64 ? " ...\n" : "\n");
+    char hex[200];  // some 64 bytes, then " ..."
+    FormatHex(bytes, length, hex, sizeof hex);
+    printf("      %s (%u bytes) %s\n", label, (unsigned)length, hex);
 }
 
 void CheckBytes(const unsigned char *expected, size_t expectedLength, const unsigned char *got,
@@ -69,15 +63,6 @@ void CheckBytes(const unsigned char *expected, size_t expectedLength, const unsi
         PrintHex("expected", expected, expectedLength);
         PrintHex("got     ", got, gotLength);
     }
-}
-
-const char *SystemText(unsigned long errorCode)
-{
-    static char text[1024];
-    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, errorCode,
-                        0x0400, text, sizeof text, NULL))
-        text[0] = '\0';
-    return text;
 }
 
 int RunScenarios(const Scenario *scenarios, size_t count, const char *filter)

@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 
+#include "../../tools/array_size.h"
+
 struct Scenario {
     const char *name;
     void (*run)(void);
@@ -25,7 +27,3 @@ void CheckText(const char *expected, const char *got, const char *what);
 void CheckBytes(const unsigned char *expected, size_t expectedLength, const unsigned char *got,
                 size_t gotLength, const char *what);
 
-// The platform's own text for an error code, to compare composed texts with.
-const char *SystemText(unsigned long errorCode);
-
-#define ARRAY_SIZE(array) (sizeof(array) / sizeof((array)[0]))

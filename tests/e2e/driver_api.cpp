@@ -1,4 +1,4 @@
-// Loading the display module and finding its entry points.
+// Loading the display module under test.
 #include "driver_api.h"
 
 #include <stdio.h>
@@ -10,47 +10,13 @@
 
 const char *driverPath;
 
-struct EntryPointName {
-    const char *plain;
-    const char *decorated;
-};
-
-// In the order of the pointers in DriverApi.
-static const EntryPointName ENTRY_POINTS[] = {
-    {"DISPLAYDLL_Init", "DISPLAYDLL_Init@16"},
-    {"DISPLAYDLL_Done", "DISPLAYDLL_Done@0"},
-    {"DISPLAYDLL_Write", "DISPLAYDLL_Write@4"},
-    {"DISPLAYDLL_SetPosition", "DISPLAYDLL_SetPosition@8"},
-    {"DISPLAYDLL_PowerResume", "DISPLAYDLL_PowerResume@0"},
-    {"DISPLAYDLL_Usage", "DISPLAYDLL_Usage@0"},
-    {"DISPLAYDLL_DefaultParameters", "DISPLAYDLL_DefaultParameters@0"},
-    {"DISPLAYDLL_DriverName", "DISPLAYDLL_DriverName@0"},
-};
-
 bool LoadDriver(DriverApi *api, const char *path, bool decoratedNames)
 {
-    api->module = LoadLibraryA(path);
-    if (!api->module) {
-        printf("    cannot load %s (error %lu)\n", path, GetLastError());
-        return false;
-    }
-    FARPROC *slots[] = {
-        (FARPROC *)&api->Init,        (FARPROC *)&api->Done,
-        (FARPROC *)&api->Write,       (FARPROC *)&api->SetPosition,
-        (FARPROC *)&api->PowerResume, (FARPROC *)&api->Usage,
-        (FARPROC *)&api->DefaultParameters, (FARPROC *)&api->DriverName,
-    };
-    static_assert(ARRAY_SIZE(slots) == ARRAY_SIZE(ENTRY_POINTS), "one slot per entry point");
-    for (size_t i = 0; i < ARRAY_SIZE(slots); i++) {
-        const char *name = decoratedNames ? ENTRY_POINTS[i].decorated : ENTRY_POINTS[i].plain;
-        *slots[i] = GetProcAddress(api->module, name);
-        if (!*slots[i]) {
-            printf("    entry point %s missing\n", name);
-            UnloadDriver(api);
-            return false;
-        }
-    }
-    return true;
+    char error[512];
+    bool loaded = LoadDriverApi(api, path, decoratedNames, error, sizeof error);
+    if (!loaded)
+        printf("    %s\n", error);
+    return loaded;
 }
 
 bool LoadFreshDriver(DriverApi *api)
@@ -76,13 +42,6 @@ bool StartDriver(DriverApi *api, const char *parameters)
         return false;
     ExpectSetUp(api, parameters);
     return true;
-}
-
-void UnloadDriver(DriverApi *api)
-{
-    if (api->module)
-        FreeLibrary(api->module);
-    api->module = NULL;
 }
 
 bool RunLoadCycles(LoadCycles *cycles)

@@ -1,27 +1,14 @@
-// The display module as a host sees it: loaded by file name, its eight
-// entry points found by name and called through stdcall pointers.
+// The display module under test, loaded as a host loads it (see
+// tools/module_loader.h), with failures counted as failed checks.
 #pragma once
 
-#include <windows.h>
+#include "../../tools/module_loader.h"
 
 #include "process_probe.h"
 
-struct DriverApi {
-    HMODULE module;
-    const char *(__stdcall *Init)(unsigned char columns, unsigned char rows,
-                                  const char *parameters, unsigned char *ok);
-    void(__stdcall *Done)(void);
-    void(__stdcall *Write)(const char *text);
-    void(__stdcall *SetPosition)(unsigned char x, unsigned char y);
-    void(__stdcall *PowerResume)(void);
-    const char *(__stdcall *Usage)(void);
-    const char *(__stdcall *DefaultParameters)(void);
-    const char *(__stdcall *DriverName)(void);
-};
-
-// Loads the module from path and resolves every entry point by its plain
-// or its decorated name. Returns false, with a message printed, when the
-// module or an entry point is missing.
+// Loads the module from path by its plain or its decorated names. Returns
+// false, with the reason printed, when the module or an entry point is
+// missing.
 bool LoadDriver(DriverApi *api, const char *path, bool decoratedNames);
 
 // Starts a scenario: empties the line, then loads the module given to the
@@ -34,9 +21,6 @@ void ExpectSetUp(DriverApi *api, const char *parameters);
 
 // Starts a scenario: LoadFreshDriver, then ExpectSetUp.
 bool StartDriver(DriverApi *api, const char *parameters);
-
-// Unloads the module; its state starts afresh at the next load.
-void UnloadDriver(DriverApi *api);
 
 // The module path the test program was given.
 extern const char *driverPath;

@@ -3,8 +3,11 @@
 #
 # A pty pair (socat) stands in for the cable: the module's end is mapped to
 # COM3 and COM12, the display's end to COM4, in a private Wine prefix under
-# build/. The program runs in a fresh temporary folder and gets the module's
-# path in Windows form as its first argument.
+# build/ (tools/wine_line.sh). The program runs in a fresh temporary folder
+# and gets the module's path in Windows form as its first argument.
+#
+# With KESMARD_DRAIN_LINE=1 the display's end is read and discarded
+# throughout, so that a program that never reads it never backs the line up.
 #
 # The program may ask for the line to change while it runs (see line.h): it
 # writes an action into the file "request" of the folder named by
@@ -18,55 +21,56 @@
 # Usage: run_on_line.sh PROGRAM.exe MODULE.dll [ARGUMENTS...]
 set -euo pipefail
 
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine_line.sh"
 program=$(readlink -f "$1")
-module=$(readlink -f "$2")
+module=$(windows_path "$2")
 shift 2
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-
-export WINEPREFIX=${KESMARD_WINEPREFIX:-$root/build/wineprefix}
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
-unset DISPLAY
 
 work=$(mktemp -d /tmp/kesmard-line.XXXXXX)
 control=$work/control
 mkdir "$control"
 export KESMARD_LINE_CONTROL="Z:${control//\//\\}"
 socat_pid=
+drain_pid=
 wine_pid=
 
 # A stopped socat would not see the TERM signal, so it is continued first.
 unplug() {
+    [ -n "$drain_pid" ] && kill "$drain_pid" 2>/dev/null || true
     if [ -n "$socat_pid" ]; then
         kill -CONT "$socat_pid" 2>/dev/null || true
         kill "$socat_pid" 2>/dev/null || true
         wait "$socat_pid" 2>/dev/null || true
     fi
+    drain_pid=
     socat_pid=
-    rm -f "$WINEPREFIX/dosdevices/com3" "$WINEPREFIX/dosdevices/com12" \
-        "$WINEPREFIX/dosdevices/com4" "$work/module-end" "$work/display-end"
+    wine_unmap_port com3
+    wine_unmap_port com12
+    wine_unmap_port com4
+    rm -f "$work/module-end" "$work/display-end"
 }
 
 plug() {
     socat pty,raw,echo=0,link="$work/module-end" pty,raw,echo=0,link="$work/display-end" \
         2>>"$work/socat.log" &
     socat_pid=$!
-    for _ in $(seq 100); do
-        [ -e "$work/module-end" ] && [ -e "$work/display-end" ] && break
-        sleep 0.05
-    done
+    wait_for_paths "$work/module-end" "$work/display-end"
     local module_end display_end
     module_end=$(readlink -f "$work/module-end")
     display_end=$(readlink -f "$work/display-end")
-    ln -sfn "$module_end" "$WINEPREFIX/dosdevices/com3"
-    ln -sfn "$module_end" "$WINEPREFIX/dosdevices/com12"
-    ln -sfn "$display_end" "$WINEPREFIX/dosdevices/com4"
+    wine_map_port com3 "$module_end"
+    wine_map_port com12 "$module_end"
+    wine_map_port com4 "$display_end"
+    if [ "${KESMARD_DRAIN_LINE:-0}" = 1 ]; then
+        cat "$display_end" >/dev/null &
+        drain_pid=$!
+    fi
 }
 
 cleanup() {
     [ -n "$wine_pid" ] && kill "$wine_pid" 2>/dev/null || true
     unplug
-    wineserver -k >/dev/null 2>&1 || true
+    wine_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -88,21 +92,11 @@ serve_request() {
     mv "$control/done.tmp" "$control/done"
 }
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "initialising the Wine prefix $WINEPREFIX"
-    wineboot --init >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
-    wineserver -w
-fi
-
-# Wine rewrites its COM links when it starts, so start it first and link
-# after. The server may print long object dumps when a line vanishes or when
-# it is stopped; they go to a file, out of the test output.
-wineserver -p >"$work/wineserver.log" 2>&1
-wine cmd /c exit >/dev/null 2>&1 || true
+wine_start "$work/wineserver.log"
 plug
 
 cd "$work"
-wine "$program" "Z:${module//\//\\}" "$@" 2>"$work/wine-stderr.log" &
+wine "$program" "$module" "$@" 2>"$work/wine-stderr.log" &
 wine_pid=$!
 while kill -0 "$wine_pid" 2>/dev/null; do
     serve_request

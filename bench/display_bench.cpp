@@ -1,0 +1,272 @@
+// What the display module costs next to the write it makes.
+//
+// For each call it measures the median time per call over batches, and in
+// the same run its floor: a raw WriteFile of the same bytes on a handle to
+// the same port, opened and configured as the module does it.
+// Runs on the virtual serial line of the tests, its far end drained.
+//
+// Usage: display_bench.exe KESMARD.DLL [BATCHES [CALLS]]
+// The empty module it loads for the floor of a whole cycle lies beside it.
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "../tools/module_loader.h"
+
+enum { DEFAULT_BATCHES = 7, DEFAULT_CALLS = 10000, MAX_BATCHES = 101, CYCLE_BATCHES = 5,
+       CYCLES_PER_BATCH = 20 };
+
+static const unsigned char POWER_RESUME[] = {0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08,
+                                             0x1B, 0x0C, 0x1B, 0x0E, 0x1B, 0x20};
+static const unsigned char CLOSING[] = {0x1B, 0x02};
+static const unsigned char CURSOR[] = {0x1B, 0x13, 0x14};
+static const char TEXT40[] = "Total due              EUR         12.34";
+static const char LOG_LINE40[] =
+    "12:34:56 08/12/26 Write Total due              EUR         12.34\n";
+static_assert(sizeof TEXT40 - 1 == 40, "a 40-character text");
+
+static DriverApi api;
+static const char *driverPath;
+static HANDLE floorPort;  // the floor's own handle on the port
+static FILE *floorLog;    // the floor's own log-like file
+static int batches = DEFAULT_BATCHES, callsPerBatch = DEFAULT_CALLS;
+static LARGE_INTEGER frequency;
+
+static double Seconds(void)
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+static int CompareDoubles(const void *a, const void *b)
+{
+    double x = *(const double *)a, y = *(const double *)b;
+    return (x > y) - (x < y);
+}
+
+static double Median(double *values, int count)
+{
+    qsort(values, count, sizeof *values, CompareDoubles);
+    return count % 2 ? values[count / 2] : (values[count / 2 - 1] + values[count / 2]) / 2;
+}
+
+// Opens and configures a port exactly as the module does.
+static HANDLE OpenConfiguredPort(const char *path)
+{
+    HANDLE port = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (port == INVALID_HANDLE_VALUE)
+        return port;
+    DCB state;
+    state.DCBlength = 28;
+    GetCommState(port, &state);
+    state.BaudRate = 9600;
+    state.ByteSize = 8;
+    state.StopBits = 0;
+    state.Parity = 0;
+    SetCommState(port, &state);
+    COMMTIMEOUTS timeouts = {50, 10, 50, 10, 50};
+    SetCommTimeouts(port, &timeouts);
+    return port;
+}
+
+static void FloorWrite(const void *bytes, DWORD count)
+{
+    DWORD written;
+    WriteFile(floorPort, bytes, count, &written, NULL);
+}
+
+// One call of the thing measured; i is the call's number in the batch.
+typedef void (*Call)(int i);
+
+static void ModuleWrite(int) { api.Write(TEXT40); }
+static void ModuleSetPosition(int) { api.SetPosition(1, 2); }
+static void ModulePowerResume(int) { api.PowerResume(); }
+static void FloorText(int) { FloorWrite(TEXT40, sizeof TEXT40 - 1); }
+static void FloorCursor(int) { FloorWrite(CURSOR, sizeof CURSOR); }
+static void FloorPowerResume(int) { FloorWrite(POWER_RESUME, sizeof POWER_RESUME); }
+
+// The floor of a logged call: the port write plus a log line of the same
+// size written and flushed to a file, as a text stream does it.
+static void FloorLoggedText(int)
+{
+    FloorText(0);
+    fputs(LOG_LINE40, floorLog);
+    fflush(floorLog);
+}
+
+struct Comparison {
+    const char *name;
+    Call module;
+    Call floor;
+    Call loggedFloor;  // with logging on: the floor plus the log line's own write
+};
+
+static const Comparison COMPARISONS[] = {
+    {"Write (40 characters)", ModuleWrite, FloorText, FloorLoggedText},
+    {"SetPosition", ModuleSetPosition, FloorCursor, NULL},
+    {"PowerResume", ModulePowerResume, FloorPowerResume, NULL},
+};
+
+// Medians per call of module, floor and (when given) logged floor. Within
+// a batch the three take turns call by call, each call timed on its own, so
+// that whatever else the machine does hits them alike.
+static void Measure(const Comparison *c, bool logged, double medians[3])
+{
+    double times[3][MAX_BATCHES];
+    Call calls[3] = {c->module, c->floor, logged ? c->loggedFloor : NULL};
+    for (int b = 0; b < batches; b++) {
+        double sums[3] = {0, 0, 0};
+        for (int i = 0; i < callsPerBatch; i++)
+            for (int k = 0; k < 3; k++)
+                if (calls[k]) {
+                    double start = Seconds();
+                    calls[k](i);
+                    sums[k] += Seconds() - start;
+                }
+        for (int k = 0; k < 3; k++)
+            times[k][b] = sums[k] / callsPerBatch;
+    }
+    for (int k = 0; k < 3; k++)
+        medians[k] = calls[k] ? Median(times[k], batches) : 0;
+}
+
+static void Report(const char *name, double module, double floor, double loggedFloor)
+{
+    printf("  %-24s %9.2f us %9.2f us %7.3f", name, module * 1e6, floor * 1e6, module / floor);
+    if (loggedFloor > 0)
+        printf("   floor+log %8.2f us, ratio %6.3f", loggedFloor * 1e6, module / loggedFloor);
+    printf("\n");
+}
+
+static bool LoadModule(void)
+{
+    char error[512];
+    if (LoadDriverApi(&api, driverPath, false, error, sizeof error))
+        return true;
+    printf("%s\n", error);
+    return false;
+}
+
+static bool RunCalls(const char *parameters, bool logged)
+{
+    if (!LoadModule())
+        return false;
+    unsigned char ok = 0;
+    const char *result = api.Init(20, 2, parameters, &ok);
+    if (!ok) {
+        printf("Init(%s) failed: %s\n", parameters, result);
+        UnloadDriver(&api);
+        return false;
+    }
+    printf("\n%s (%s): median per call over %d batches of %d calls\n",
+           logged ? "logging on" : "logging off", parameters, batches, callsPerBatch);
+    printf("  %-24s %12s %12s %7s\n", "call", "module", "floor", "ratio");
+    for (size_t i = 0; i < sizeof COMPARISONS / sizeof COMPARISONS[0]; i++) {
+        double medians[3];
+        Measure(&COMPARISONS[i], logged, medians);
+        Report(COMPARISONS[i].name, medians[0], medians[1], medians[2]);
+    }
+    api.Done();
+    UnloadDriver(&api);
+    return true;
+}
+
+static char emptyModulePath[MAX_PATH];
+
+static void ModuleCycle(int)
+{
+    if (!LoadModule())
+        return;
+    api.Init(20, 2, "COM3,9600,8,N,1", NULL);
+    api.Done();
+    UnloadDriver(&api);
+}
+
+// Loading an empty module and doing the port's work by hand: open,
+// configure, the two sequences the module sends, close.
+static void FloorCycle(int)
+{
+    HMODULE empty = LoadLibraryA(emptyModulePath);
+    HANDLE port = OpenConfiguredPort("COM3");
+    DWORD written;
+    WriteFile(port, POWER_RESUME, sizeof POWER_RESUME, &written, NULL);
+    WriteFile(port, CLOSING, sizeof CLOSING, &written, NULL);
+    CloseHandle(port);
+    FreeLibrary(empty);
+}
+
+static void RunCycles(void)
+{
+    static const Comparison cycle = {"load+Init+Done+unload", ModuleCycle, FloorCycle, NULL};
+    int saved = batches, savedCalls = callsPerBatch;
+    batches = CYCLE_BATCHES, callsPerBatch = CYCLES_PER_BATCH;
+    double medians[3];
+    CloseHandle(floorPort);  // the cycle opens the port itself
+    Measure(&cycle, false, medians);
+    printf("\nwhole life: median per cycle over %d batches of %d cycles\n", batches, callsPerBatch);
+    Report(cycle.name, medians[0], medians[1], 0);
+    batches = saved, callsPerBatch = savedCalls;
+}
+
+// The module's file size and the DLLs its import directory names.
+static void ReportModuleFile(void)
+{
+    WIN32_FILE_ATTRIBUTE_DATA file;
+    if (GetFileAttributesExA(driverPath, GetFileExInfoStandard, &file))
+        printf("\nmodule file: %lu bytes\n", (unsigned long)file.nFileSizeLow);
+    HMODULE module = LoadLibraryExA(driverPath, NULL, DONT_RESOLVE_DLL_REFERENCES);
+    if (!module)
+        return;
+    const BYTE *base = (const BYTE *)module;
+    const IMAGE_NT_HEADERS *nt =
+        (const IMAGE_NT_HEADERS *)(base + ((const IMAGE_DOS_HEADER *)base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY *imports =
+        &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    printf("imports:");
+    for (const IMAGE_IMPORT_DESCRIPTOR *d =
+             (const IMAGE_IMPORT_DESCRIPTOR *)(base + imports->VirtualAddress);
+         imports->VirtualAddress && d->Name; d++)
+        printf(" %s", (const char *)(base + d->Name));
+    printf("\n");
+    FreeLibrary(module);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: display_bench KESMARD.DLL [BATCHES [CALLS]]\n");
+        return 2;
+    }
+    driverPath = argv[1];
+    if (argc > 2)
+        batches = atoi(argv[2]);
+    if (argc > 3)
+        callsPerBatch = atoi(argv[3]);
+    GetModuleFileNameA(NULL, emptyModulePath, sizeof emptyModulePath);
+    char *folderEnd = strrchr(emptyModulePath, '\\');
+    snprintf(folderEnd ? folderEnd + 1 : emptyModulePath,
+             sizeof emptyModulePath - (folderEnd ? folderEnd + 1 - emptyModulePath : 0),
+             "empty_module.dll");
+    if (batches < 5 || batches > MAX_BATCHES || callsPerBatch < 1) {
+        fprintf(stderr, "batches must be 5..%d and calls at least 1\n", MAX_BATCHES);
+        return 2;
+    }
+    QueryPerformanceFrequency(&frequency);
+
+    // The floor writes through COM12, the same line as the module's COM3.
+    floorPort = OpenConfiguredPort("\\\\.\\COM12");
+    CreateDirectoryA("floor", NULL);
+    floorLog = fopen("floor\\floor.log", "w");
+    if (floorPort == INVALID_HANDLE_VALUE || !floorLog) {
+        printf("cannot open the floor's port or file\n");
+        return 1;
+    }
+    bool ok = RunCalls("COM3,9600,8,N,1", false) && RunCalls("COM3,9600,8,N,1Log", true);
+    RunCycles();
+    ReportModuleFile();
+    fclose(floorLog);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,63 @@
+/* KESMARD.h: the display module's entry points, for hosts written in C or
+ * C++. Link with KESMARD.lib, or load KESMARD.dll at run time and look the
+ * entry points up by name through the DISPLAYDLL_*Proc pointer types.
+ *
+ * Every entry point uses the stdcall convention and is exported under its
+ * plain name (DISPLAYDLL_Init) and its decorated one (DISPLAYDLL_Init@16).
+ * Call DISPLAYDLL_Init first, then any number of Write, SetPosition and
+ * PowerResume, and DISPLAYDLL_Done last; Usage, DefaultParameters and
+ * DriverName may be called at any time. Calls must come one at a time.
+ * Returned texts are zero-terminated and belong to the module: read them,
+ * never free them. */
+#ifndef KESMARD_H
+#define KESMARD_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Opens the port named by parameters ("COM3,9600,8,N,1", or "default";
+ * a trailing "Log" turns on the debug log in logs\KESMARD.log) and wakes a
+ * display of columns x rows. Returns the driver name with *ok set to 1, or
+ * the failure text with *ok set to 0. */
+const char *__stdcall DISPLAYDLL_Init(unsigned char columns, unsigned char rows,
+                                      const char *parameters, unsigned char *ok);
+
+/* Sends the closing sequence and closes the port. */
+void __stdcall DISPLAYDLL_Done(void);
+
+/* Sends the text unchanged, at most its first 255 bytes. */
+void __stdcall DISPLAYDLL_Write(const char *text);
+
+/* Moves the cursor to column x, row y, both counted from 1. */
+void __stdcall DISPLAYDLL_SetPosition(unsigned char x, unsigned char y);
+
+/* Wakes the display again after it lost power. */
+void __stdcall DISPLAYDLL_PowerResume(void);
+
+/* "KESMARD usage: COM3,9600,8,N,1" */
+const char *__stdcall DISPLAYDLL_Usage(void);
+
+/* "COM3,9600,8,N,1" */
+const char *__stdcall DISPLAYDLL_DefaultParameters(void);
+
+/* The module's file name less ".dll", then " v" and the version:
+ * "KESMARD v1.0.56.296". */
+const char *__stdcall DISPLAYDLL_DriverName(void);
+
+/* The same entry points as pointer types, for GetProcAddress. */
+typedef const char *(__stdcall *DISPLAYDLL_InitProc)(unsigned char columns, unsigned char rows,
+                                                     const char *parameters, unsigned char *ok);
+typedef void(__stdcall *DISPLAYDLL_DoneProc)(void);
+typedef void(__stdcall *DISPLAYDLL_WriteProc)(const char *text);
+typedef void(__stdcall *DISPLAYDLL_SetPositionProc)(unsigned char x, unsigned char y);
+typedef void(__stdcall *DISPLAYDLL_PowerResumeProc)(void);
+typedef const char *(__stdcall *DISPLAYDLL_UsageProc)(void);
+typedef const char *(__stdcall *DISPLAYDLL_DefaultParametersProc)(void);
+typedef const char *(__stdcall *DISPLAYDLL_DriverNameProc)(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

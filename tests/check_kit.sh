@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the integrator's kit (the dist target of the Windows build) and
+# checks the zip: one folder named after the version, holding exactly the
+# module, its import library, header, export definition, the host console
+# and the guide, with the module and console the same files as in dist/.
+#
+# Usage: check_kit.sh WIN32-BUILD-FOLDER
+set -euo pipefail
+build=$1
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+kit=KESMARD-1.0.56.296-win32
+zip=$root/dist/$kit.zip
+
+cmake --build "$build" --target dist >/dev/null
+failed=0
+expected=$(printf '%s\n' "$kit/" "$kit/INTEGRATION.txt" "$kit/KESMARD.def" "$kit/KESMARD.dll" \
+    "$kit/KESMARD.h" "$kit/KESMARD.lib" "$kit/host_console.exe")
+listed=$(cmake -E tar tf "$zip" | sort)
+if [ "$listed" != "$expected" ]; then
+    printf 'FAILED: kit contents\n  expected:\n%s\n  got:\n%s\n' "$expected" "$listed"
+    failed=1
+fi
+
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+(cd "$unpacked" && cmake -E tar xf "$zip")
+for file in KESMARD.dll host_console.exe; do
+    cmp -s "$root/dist/$file" "$unpacked/$kit/$file" || { echo "FAILED: $file differs from dist/"; failed=1; }
+done
+cmp -s "$root/include/KESMARD.h" "$unpacked/$kit/KESMARD.h" || { echo "FAILED: header differs"; failed=1; }
+[ "$failed" = 0 ] && echo "kit $kit.zip holds what it should"
+exit "$failed"

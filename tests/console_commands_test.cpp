@@ -1,0 +1,88 @@
+// The host console's command language.
+#include "tools/console_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+TEST(ParseCommand, GoodLines)
+{
+    const struct {
+        const char *line;
+        CommandKind kind;
+        unsigned long first, second;
+        const char *text;
+    } cases[] = {
+        {"init 20 2 COM3,9600,8,N,1Log", COMMAND_INIT, 20, 2, "COM3,9600,8,N,1Log"},
+        {"init\t40  4   default", COMMAND_INIT, 40, 4, "default"},
+        {"init 0 255 \\\\.\\COM12,9600,8,N,1", COMMAND_INIT, 0, 255, "\\\\.\\COM12,9600,8,N,1"},
+        {"write Hello", COMMAND_WRITE, 0, 0, "Hello"},
+        {"write   $2.50", COMMAND_WRITE, 0, 0, "  $2.50"},  // one blank separates
+        {"write", COMMAND_WRITE, 0, 0, ""},
+        {"write Caf\\xE9\\x1b", COMMAND_WRITE, 0, 0, "Caf\xE9\x1B"},
+        {"pos 1 2", COMMAND_POS, 1, 2, ""},
+        {"  pos 0 0  ", COMMAND_POS, 0, 0, ""},
+        {"sleep 3600000", COMMAND_SLEEP, 3600000, 0, ""},
+        {"resume", COMMAND_RESUME, 0, 0, ""},
+        {"done", COMMAND_DONE, 0, 0, ""},
+        {"usage", COMMAND_USAGE, 0, 0, ""},
+        {"defaults", COMMAND_DEFAULTS, 0, 0, ""},
+        {"name ", COMMAND_NAME, 0, 0, ""},
+        {"", COMMAND_NOTHING, 0, 0, ""},
+        {"   ", COMMAND_NOTHING, 0, 0, ""},
+        {"# write nothing", COMMAND_NOTHING, 0, 0, ""},
+    };
+    for (const auto &c : cases) {
+        Command command;
+        char error[256] = "";
+        ASSERT_TRUE(ParseCommand(c.line, &command, error, sizeof error)) << c.line << ": " << error;
+        EXPECT_EQ(c.kind, command.kind) << c.line;
+        EXPECT_EQ(c.first, command.numbers[0]) << c.line;
+        EXPECT_EQ(c.second, command.numbers[1]) << c.line;
+        EXPECT_EQ(std::string(c.text), std::string(command.text)) << c.line;
+    }
+}
+
+TEST(ParseCommand, BadLinesSayWhatIsWrong)
+{
+    const std::string overlong = "write " + std::string(COMMAND_LINE_SIZE, 'x');
+    const struct { std::string line, message; } cases[] = {
+        {"frobnicate 1", "unknown command 'frobnicate': use one of init, write, pos, resume, "
+                         "done, usage, defaults, name, sleep"},
+        {"Write x", "unknown command 'Write'"},
+        {"init", "COLUMNS is missing: use init COLUMNS ROWS PARAMETERS"},
+        {"init 20", "ROWS is missing"},
+        {"init 20 2", "PARAMETERS are missing: use init COLUMNS ROWS PARAMETERS, such as init 20 2 default"},
+        {"init 256 2 default", "bad number '256' for COLUMNS: use 0 to 255"},
+        {"init 20 two default", "bad number 'two' for ROWS"},
+        {"pos -1 2", "bad number '-1' for X"},
+        {"pos 1 2 3", "unexpected '3' after pos X Y"},
+        {"sleep 3600001", "bad number '3600001' for MS: use 0 to 3600000"},
+        {"sleep", "MS is missing: use sleep MS"},
+        {"done now", "unexpected 'now' after done"},
+        {"write \\x0", "bad escape at character 1"},
+        {"write a\\x00", "a text cannot carry a zero byte"},
+        {overlong, "command longer than 1023 characters"},
+    };
+    for (const auto &c : cases) {
+        Command command;
+        char error[256] = "";
+        EXPECT_FALSE(ParseCommand(c.line.c_str(), &command, error, sizeof error)) << c.line;
+        EXPECT_NE(nullptr, strstr(error, c.message.c_str())) << c.line << " gave: " << error;
+        EXPECT_EQ(nullptr, strchr(error, '\n')) << "one line: " << error;
+    }
+}
+
+TEST(ParseCommand, LongestLineFits)
+{
+    const std::string line = "write " + std::string(COMMAND_LINE_SIZE - 1 - 6, 'x');
+    Command command;
+    char error[256] = "";
+    ASSERT_TRUE(ParseCommand(line.c_str(), &command, error, sizeof error)) << error;
+    EXPECT_EQ(std::string(COMMAND_LINE_SIZE - 1 - 6, 'x'), command.text);
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+// Reading the host console's commands.
+#include "console_commands.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "text_fields.h"
+
+#include "array_size.h"
+
+// What follows a command's numbers.
+enum Rest {
+    REST_NONE,        // nothing may follow
+    REST_PARAMETERS,  // a text, taken as it stands, that must be there
+    REST_TEXT,        // a text with escapes, possibly empty
+};
+
+struct CommandSyntax {
+    const char *word;
+    CommandKind kind;
+    const char *numberNames[2];  // null where the command takes fewer numbers
+    unsigned long maximum;       // largest value of each number
+    Rest rest;
+};
+
+static const CommandSyntax COMMANDS[] = {
+    {"init", COMMAND_INIT, {"COLUMNS", "ROWS"}, 255, REST_PARAMETERS},
+    {"write", COMMAND_WRITE, {0, 0}, 0, REST_TEXT},
+    {"pos", COMMAND_POS, {"X", "Y"}, 255, REST_NONE},
+    {"resume", COMMAND_RESUME, {0, 0}, 0, REST_NONE},
+    {"done", COMMAND_DONE, {0, 0}, 0, REST_NONE},
+    {"usage", COMMAND_USAGE, {0, 0}, 0, REST_NONE},
+    {"defaults", COMMAND_DEFAULTS, {0, 0}, 0, REST_NONE},
+    {"name", COMMAND_NAME, {0, 0}, 0, REST_NONE},
+    {"sleep", COMMAND_SLEEP, {"MS", 0}, 3600000, REST_NONE},
+};
+
+static bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+static const char *SkipBlanks(const char *text)
+{
+    while (IsBlank(*text))
+        text++;
+    return text;
+}
+
+static size_t WordLength(const char *text)
+{
+    size_t length = 0;
+    while (text[length] && !IsBlank(text[length]))
+        length++;
+    return length;
+}
+
+static const CommandSyntax *FindCommand(const char *word, size_t length)
+{
+    for (size_t i = 0; i < ARRAY_SIZE(COMMANDS); i++)
+        if (strlen(COMMANDS[i].word) == length && strncmp(COMMANDS[i].word, word, length) == 0)
+            return &COMMANDS[i];
+    return 0;
+}
+
+// The command's form for messages, such as "init COLUMNS ROWS PARAMETERS".
+static void DescribeSyntax(const CommandSyntax *syntax, char *out, size_t size)
+{
+    static const char *const REST_NAMES[] = {"", " PARAMETERS", " TEXT"};
+    snprintf(out, size, "%s%s%s%s%s%s", syntax->word, syntax->numberNames[0] ? " " : "",
+             syntax->numberNames[0] ? syntax->numberNames[0] : "", syntax->numberNames[1] ? " " : "",
+             syntax->numberNames[1] ? syntax->numberNames[1] : "", REST_NAMES[syntax->rest]);
+}
+
+// Reads the numbers and what follows them, from just after the word.
+static bool ParseArguments(const CommandSyntax *syntax, const char *arguments, Command *command,
+                           char *error, size_t errorSize)
+{
+    char form[64];
+    DescribeSyntax(syntax, form, sizeof form);
+    const char *next = arguments;
+    for (size_t i = 0; i < ARRAY_SIZE(syntax->numberNames) && syntax->numberNames[i]; i++) {
+        next = SkipBlanks(next);
+        size_t length = WordLength(next);
+        if (length == 0) {
+            snprintf(error, errorSize, "%s is missing: use %s", syntax->numberNames[i], form);
+            return false;
+        }
+        if (!ParseNumber(next, length, syntax->maximum, &command->numbers[i])) {
+            snprintf(error, errorSize, "bad number '%.*s' for %s: use 0 to %lu", (int)length, next,
+                     syntax->numberNames[i], syntax->maximum);
+            return false;
+        }
+        next += length;
+    }
+    switch (syntax->rest) {
+    case REST_NONE:
+        next = SkipBlanks(next);
+        if (*next) {
+            snprintf(error, errorSize, "unexpected '%s' after %s", next, form);
+            return false;
+        }
+        return true;
+    case REST_PARAMETERS:
+        next = SkipBlanks(next);
+        if (!*next) {
+            snprintf(error, errorSize, "PARAMETERS are missing: use %s, such as %s 20 2 default",
+                     form, syntax->word);
+            return false;
+        }
+        snprintf(command->text, sizeof command->text, "%s", next);
+        return true;
+    case REST_TEXT:
+        // One blank separates the word; any further blanks belong to the text.
+        if (IsBlank(*next))
+            next++;
+        return UnescapeText(next, command->text, sizeof command->text, error, errorSize);
+    }
+    return true;
+}
+
+bool ParseCommand(const char *line, Command *command, char *error, size_t errorSize)
+{
+    memset(command, 0, sizeof *command);
+    if (strlen(line) >= COMMAND_LINE_SIZE) {
+        snprintf(error, errorSize, "command longer than %d characters", COMMAND_LINE_SIZE - 1);
+        return false;
+    }
+    const char *word = SkipBlanks(line);
+    if (*word == '\0' || *word == '#')
+        return true;
+    size_t length = WordLength(word);
+    const CommandSyntax *syntax = FindCommand(word, length);
+    if (!syntax) {
+        char known[128] = "";
+        for (size_t i = 0; i < ARRAY_SIZE(COMMANDS); i++) {
+            size_t used = strlen(known);
+            snprintf(known + used, sizeof known - used, "%s%s", i ? ", " : "", COMMANDS[i].word);
+        }
+        snprintf(error, errorSize, "unknown command '%.*s': use one of %s", (int)length, word, known);
+        return false;
+    }
+    command->kind = syntax->kind;
+    return ParseArguments(syntax, word + length, command, error, errorSize);
+}

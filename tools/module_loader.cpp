@@ -1,0 +1,71 @@
+// Loading a display module and finding its entry points.
+#include "module_loader.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "array_size.h"
+
+struct EntryPointName {
+    const char *plain;
+    const char *decorated;
+};
+
+// In the order of the pointers in DriverApi.
+static const EntryPointName ENTRY_POINTS[] = {
+    {"DISPLAYDLL_Init", "DISPLAYDLL_Init@16"},
+    {"DISPLAYDLL_Done", "DISPLAYDLL_Done@0"},
+    {"DISPLAYDLL_Write", "DISPLAYDLL_Write@4"},
+    {"DISPLAYDLL_SetPosition", "DISPLAYDLL_SetPosition@8"},
+    {"DISPLAYDLL_PowerResume", "DISPLAYDLL_PowerResume@0"},
+    {"DISPLAYDLL_Usage", "DISPLAYDLL_Usage@0"},
+    {"DISPLAYDLL_DefaultParameters", "DISPLAYDLL_DefaultParameters@0"},
+    {"DISPLAYDLL_DriverName", "DISPLAYDLL_DriverName@0"},
+};
+
+const char *SystemText(unsigned long errorCode)
+{
+    static char text[1024];
+    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, errorCode,
+                        0x0400, text, sizeof text, NULL))
+        text[0] = '\0';
+    return text;
+}
+
+bool LoadDriverApi(DriverApi *api, const char *path, bool decoratedNames, char *error,
+                   size_t errorSize)
+{
+    api->module = LoadLibraryA(path);
+    if (!api->module) {
+        DWORD code = GetLastError();
+        // The system's text ends in a line end; the message stays one line.
+        const char *reason = SystemText(code);
+        snprintf(error, errorSize, "cannot load %s: %.*s (error %lu)", path,
+                 (int)strcspn(reason, "\r\n"), reason, code);
+        return false;
+    }
+    FARPROC *slots[] = {
+        (FARPROC *)&api->Init,        (FARPROC *)&api->Done,
+        (FARPROC *)&api->Write,       (FARPROC *)&api->SetPosition,
+        (FARPROC *)&api->PowerResume, (FARPROC *)&api->Usage,
+        (FARPROC *)&api->DefaultParameters, (FARPROC *)&api->DriverName,
+    };
+    static_assert(ARRAY_SIZE(slots) == ARRAY_SIZE(ENTRY_POINTS), "one slot per entry point");
+    for (size_t i = 0; i < ARRAY_SIZE(slots); i++) {
+        const char *name = decoratedNames ? ENTRY_POINTS[i].decorated : ENTRY_POINTS[i].plain;
+        *slots[i] = GetProcAddress(api->module, name);
+        if (!*slots[i]) {
+            snprintf(error, errorSize, "entry point %s missing from %s", name, path);
+            UnloadDriver(api);
+            return false;
+        }
+    }
+    return true;
+}
+
+void UnloadDriver(DriverApi *api)
+{
+    if (api->module)
+        FreeLibrary(api->module);
+    api->module = NULL;
+}

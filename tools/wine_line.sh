@@ -1,0 +1,56 @@
+# Sourced by the scripts that run Windows programs under Wine on a virtual
+# serial line (tests/e2e/run_on_line.sh, tools/demo.sh): a private Wine
+# prefix under build/, and COM ports mapped to Linux devices in it.
+
+wine_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${KESMARD_WINEPREFIX:-$wine_root/build/wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
+unset DISPLAY
+
+# Initialises the prefix when it is new and starts its server. Wine rewrites
+# its COM links when it starts, so map ports only after this. The server may
+# print long object dumps when a line vanishes or when it is stopped; they
+# go to the file named by $1, out of the program's output.
+wine_start() {
+    local log=$1
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "initialising the Wine prefix $WINEPREFIX"
+        wineboot --init >"$log" 2>&1 || { cat "$log"; return 1; }
+        wineserver -w
+    fi
+    wineserver -p >>"$log" 2>&1
+    wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+# Maps a COM port (com3) of the prefix to a Linux device (/dev/pts/5).
+wine_map_port() {
+    ln -sfn "$2" "$WINEPREFIX/dosdevices/$1"
+}
+
+wine_unmap_port() {
+    rm -f "$WINEPREFIX/dosdevices/$1"
+}
+
+wine_stop() {
+    wineserver -k >/dev/null 2>&1 || true
+}
+
+# A Linux path in the Windows form Wine gives it (Z:\...).
+windows_path() {
+    local path
+    path=$(readlink -f "$1")
+    printf 'Z:%s' "${path//\//\\}"
+}
+
+# Waits up to five seconds for each path given to exist.
+wait_for_paths() {
+    local path
+    for path in "$@"; do
+        for _ in $(seq 100); do
+            [ -e "$path" ] && break
+            sleep 0.05
+        done
+        [ -e "$path" ] || { echo "$path did not appear" >&2; return 1; }
+    done
+}

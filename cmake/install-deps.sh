@@ -8,7 +8,10 @@ packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i6
 case "${1:-build}" in
     # The native build configures the unit tests too, so it wants GoogleTest.
     demo) packages+=(g++ libgtest-dev googletest wine wine32:i386) ;;
-    test) packages+=(g++ libgtest-dev googletest wine wine32:i386 socat) ;;
+    # The sanitizer build and the fuzz targets want clang, libFuzzer and a
+    # symbolizer besides.
+    test) packages+=(g++ libgtest-dev googletest wine wine32:i386 socat
+                     clang libclang-rt-14-dev llvm) ;;
 esac
 
 missing=()

@@ -26,6 +26,17 @@ const char *OpenPort(const PortSettings *settings)
                                 error);
     }
 
+    // The timeouts go on first: a port that then refuses its settings stays
+    // open and takes the host's writes, which must not wait for ever on a
+    // line that has backed up. A failure here is still reported last.
+    port.timeouts.ReadIntervalTimeout = 50;
+    port.timeouts.ReadTotalTimeoutMultiplier = 10;
+    port.timeouts.ReadTotalTimeoutConstant = 50;
+    port.timeouts.WriteTotalTimeoutMultiplier = 10;
+    port.timeouts.WriteTotalTimeoutConstant = 50;
+    BOOL timeoutsSet = SetCommTimeouts(port.handle, &port.timeouts);
+    DWORD timeoutsError = timeoutsSet ? 0 : GetLastError();
+
     port.state.DCBlength = DCB_RECORD_SIZE;
     if (!GetCommState(port.handle, &port.state))
         return ComposeErrorText("Failed to get Serial Port state", GetLastError());
@@ -39,13 +50,8 @@ const char *OpenPort(const PortSettings *settings)
     if (!SetCommState(port.handle, &port.state))
         return ComposeErrorText("Failed to set Serial Port state", GetLastError());
 
-    port.timeouts.ReadIntervalTimeout = 50;
-    port.timeouts.ReadTotalTimeoutMultiplier = 10;
-    port.timeouts.ReadTotalTimeoutConstant = 50;
-    port.timeouts.WriteTotalTimeoutMultiplier = 10;
-    port.timeouts.WriteTotalTimeoutConstant = 50;
-    if (!SetCommTimeouts(port.handle, &port.timeouts))
-        return ComposeErrorText("Error setting timeout values", GetLastError());
+    if (!timeoutsSet)
+        return ComposeErrorText("Error setting timeout values", timeoutsError);
 
     port.configured = true;
     return 0;
@@ -59,8 +65,13 @@ bool PortIsConfigured(void)
 void WritePort(const void *bytes, unsigned long count)
 {
     DWORD written;
-    if (!WriteFile(port.handle, bytes, count, &written, NULL))
-        ComposeErrorText("Error writing string", GetLastError());
+    if (!WriteFile(port.handle, bytes, count, &written, NULL)) {
+        DWORD error = GetLastError();
+        // A port that refuses a write (its adapter pulled, say) is no longer
+        // trusted: the next Init closes it and sets up afresh.
+        port.configured = false;
+        ComposeErrorText("Error writing string", error);
+    }
 }
 
 void ClosePort(void)

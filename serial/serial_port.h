@@ -5,15 +5,18 @@
 #include "port_settings.h"
 
 // Opens and configures the port. Returns 0 on success or a composed error
-// text. After a failed configuration the port stays open and is closed only
-// by ClosePort.
+// text. After a failed configuration the port stays open, its write
+// timeouts already set, and is closed only by ClosePort.
 const char *OpenPort(const PortSettings *settings);
 
-// True while a port opened and fully configured by OpenPort is held.
+// True while a port opened and fully configured by OpenPort is held and no
+// write on it has failed since.
 bool PortIsConfigured(void);
 
 // Writes one run of bytes. A failure is composed into an error text and
-// not reported to the caller; with no open port the write simply fails.
+// not reported to the caller, and the port stops counting as configured;
+// with no open port the write simply fails. A write the line's timeouts
+// cut short still counts as done.
 void WritePort(const void *bytes, unsigned long count);
 
 // Closes the port if one is open; afterwards no port handle is held.

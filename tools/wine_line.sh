@@ -28,6 +28,10 @@ wine_map_port() {
     ln -sfn "$2" "$WINEPREFIX/dosdevices/$1"
 }
 
+wine_unmap_port() {
+    rm -f "$WINEPREFIX/dosdevices/$1"
+}
+
 wine_stop() {
     wineserver -k >/dev/null 2>&1 || true
 }

@@ -4,6 +4,8 @@
 
 #include "../../tools/module_loader.h"
 
+#include "process_probe.h"
+
 // Loads the module from path by its plain or its decorated names. Returns
 // false, with the reason printed, when the module or an entry point is
 // missing.
@@ -13,5 +15,28 @@ bool LoadDriver(DriverApi *api, const char *path, bool decoratedNames);
 // test program by its plain names. A failure counts as a failed check.
 bool LoadFreshDriver(DriverApi *api);
 
+// Runs Init on parameters and checks that it sets up: ok 1, the driver
+// name, and the power-resume sequence on the line.
+void ExpectSetUp(DriverApi *api, const char *parameters);
+
+// Starts a scenario: LoadFreshDriver, then ExpectSetUp.
+bool StartDriver(DriverApi *api, const char *parameters);
+
 // The module path the test program was given.
 extern const char *driverPath;
+
+// A host that starts and stops the display again and again: each cycle
+// loads the module, runs Init on parameters, writes "cycle N", calls Done
+// (unless done is false) and unloads it.
+struct LoadCycles {
+    const char *parameters;  // for Init in every cycle
+    bool done;               // Done before unloading, as a well-behaved host does
+    int count;               // how many cycles
+    int probeAfter;          // the cycle after which early is taken
+    ProcessProbe early;      // the process after cycle probeAfter
+    ProcessProbe late;       // the process after the last cycle
+};
+
+// Runs the cycles and checks that every byte of every cycle arrives.
+// Returns false, with a failed check, when a cycle could not run.
+bool RunLoadCycles(LoadCycles *cycles);

@@ -9,12 +9,9 @@
 
 #include "checks.h"
 #include "driver_api.h"
+#include "display_bytes.h"
 #include "line.h"
 
-static const unsigned char POWER_RESUME[] = {0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08,
-                                             0x1B, 0x0C, 0x1B, 0x0E, 0x1B, 0x20};
-static const unsigned char CLOSING[] = {0x1B, 0x02};
-static const char DRIVER_NAME[] = "KESMARD v1.0.56.296";
 static const char GOOD_PARAMETERS[] = "COM3,9600,8,N,1";
 // A port number with no device behind it in the test's Wine prefix.
 static const char MISSING_PORT_PARAMETERS[] = "COM200,9600,8,N,1";
@@ -27,22 +24,9 @@ static void ExpectCursor(unsigned char address, const char *what)
     ExpectLine(command, sizeof command, what);
 }
 
-// Loads the module afresh and runs Init on good parameters.
-static bool StartDriver(const char *parameters)
-{
-    if (!LoadFreshDriver(&api))
-        return false;
-    unsigned char ok = 0xAA;
-    const char *name = api.Init(20, 2, parameters, &ok);
-    CheckInt(1, ok, "Init sets ok to 1");
-    CheckText(DRIVER_NAME, name, "Init returns the driver name");
-    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "Init sends the power-resume sequence");
-    return true;
-}
-
 static void TypicalRun(void)
 {
-    if (!StartDriver(GOOD_PARAMETERS))
+    if (!StartDriver(&api, GOOD_PARAMETERS))
         return;
     CheckTrue(api.Init(20, 2, GOOD_PARAMETERS, NULL) == api.DriverName(),
               "Init and DriverName hand out the same buffer");
@@ -90,7 +74,7 @@ static void DecoratedNames(void)
 
 static void SecondInitKeepsSetUp(void)
 {
-    if (!StartDriver(GOOD_PARAMETERS))
+    if (!StartDriver(&api, GOOD_PARAMETERS))
         return;
     unsigned char ok = 0;
     CheckText(DRIVER_NAME, api.Init(40, 4, "COM3,9600,,N,1", &ok), "second Init returns the name");
@@ -105,7 +89,7 @@ static void SecondInitKeepsSetUp(void)
 
 static void WriteTexts(void)
 {
-    if (!StartDriver(GOOD_PARAMETERS))
+    if (!StartDriver(&api, GOOD_PARAMETERS))
         return;
     api.Write("");
     ExpectNothing("an empty text sends nothing");
@@ -166,7 +150,7 @@ static void CallsBeforeInit(void)
     api.PowerResume();
     api.Done();
     ExpectNothing("nothing reaches the line before Init");
-    StartDriver(GOOD_PARAMETERS);
+    ExpectSetUp(&api, GOOD_PARAMETERS);
     api.Done();
     ExpectLine(CLOSING, sizeof CLOSING, "Done");
     UnloadDriver(&api);

@@ -2,14 +2,18 @@
 #include "line.h"
 
 #include <windows.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "checks.h"
+#include "log_file.h"
 
 enum {
     ARRIVAL_LIMIT_MS = 1000,  // how long expected bytes may take to arrive
     QUIET_MS = 100,           // silence that ends a reception
     LINE_BUFFER_SIZE = 8192,
+    COLLECT_CHUNK = 65536,     // most the collector asks for in one read
+    CONTROL_LIMIT_MS = 10000,  // how long the runner may take to change the line
 };
 
 static HANDLE displayEnd = INVALID_HANDLE_VALUE;
@@ -79,4 +83,111 @@ void ExpectLineText(const char *expected, const char *what)
 void ExpectNothing(const char *what)
 {
     ExpectLine((const unsigned char *)"", 0, what);
+}
+
+static struct {
+    HANDLE thread;
+    unsigned char *buffer;
+    size_t size;
+    volatile LONG length;  // bytes collected so far
+    volatile LONG stop;    // set to end the thread
+} collector;
+
+static DWORD WINAPI Collect(void *)
+{
+    while (!collector.stop && (size_t)collector.length < collector.size) {
+        size_t room = collector.size - (size_t)collector.length;
+        DWORD got = ReadSome(collector.buffer + collector.length,
+                             room < COLLECT_CHUNK ? room : (size_t)COLLECT_CHUNK, 50);
+        InterlockedExchangeAdd(&collector.length, (LONG)got);
+    }
+    return 0;
+}
+
+void StartCollecting(unsigned char *buffer, size_t size)
+{
+    collector.buffer = buffer;
+    collector.size = size;
+    collector.length = 0;
+    collector.stop = 0;
+    collector.thread = CreateThread(NULL, 0, Collect, NULL, 0, NULL);
+    CheckTrue(collector.thread != NULL, "the line reader starts");
+}
+
+size_t StopCollecting(size_t expectedLength)
+{
+    if (!collector.thread)
+        return 0;
+    LONG seen = -1;
+    while ((size_t)collector.length < expectedLength && collector.length != seen) {
+        seen = collector.length;
+        Sleep(ARRIVAL_LIMIT_MS);
+    }
+    InterlockedExchange(&collector.stop, 1);
+    WaitForSingleObject(collector.thread, INFINITE);
+    CloseHandle(collector.thread);
+    collector.thread = NULL;
+    return (size_t)collector.length;
+}
+
+// Hands an action to the runner script through its control folder: the
+// request is written aside and renamed, so the script never reads half of
+// it, and the script's answer is awaited.
+static bool ChangeLine(const char *action)
+{
+    char folder[MAX_PATH], request[MAX_PATH + 16], pending[MAX_PATH + 16], done[MAX_PATH + 16];
+    DWORD length = GetEnvironmentVariableA("KESMARD_LINE_CONTROL", folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder) {
+        CheckTrue(false, "the runner offers line control (KESMARD_LINE_CONTROL)");
+        return false;
+    }
+    snprintf(request, sizeof request, "%s\\request", folder);
+    snprintf(pending, sizeof pending, "%s\\request.tmp", folder);
+    snprintf(done, sizeof done, "%s\\done", folder);
+    DeleteFileA(done);
+    HANDLE file = CreateFileA(pending, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD written = 0;
+    WriteFile(file, action, (DWORD)strlen(action), &written, NULL);
+    CloseHandle(file);
+    if (!MoveFileA(pending, request)) {
+        CheckTrue(false, "the line change is requested");
+        return false;
+    }
+    char answer[128];
+    DWORD start = GetTickCount();
+    while (ReadWholeFile(done, answer, sizeof answer) < 0) {
+        if (GetTickCount() - start > CONTROL_LIMIT_MS) {
+            CheckTrue(false, "the runner answers a line change in time");
+            return false;
+        }
+        Sleep(20);
+    }
+    DeleteFileA(done);
+    CheckText("ok\n", answer, action);
+    return strcmp(answer, "ok\n") == 0;
+}
+
+bool UnplugLine(void)
+{
+    return ChangeLine("unplug");
+}
+
+bool PlugLine(void)
+{
+    if (!ChangeLine("plug"))
+        return false;
+    CloseDisplayEnd();
+    bool opened = OpenDisplayEnd();
+    CheckTrue(opened, "the display's end opens on the new line");
+    return opened;
+}
+
+bool PauseLine(void)
+{
+    return ChangeLine("pause");
+}
+
+bool ResumeLine(void)
+{
+    return ChangeLine("resume");
 }

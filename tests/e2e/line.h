@@ -19,6 +19,22 @@ size_t ReadArrived(unsigned char *buffer, size_t size);
 // then waits briefly for anything extra. Returns the number of bytes read.
 size_t ReceiveBytes(unsigned char *buffer, size_t size, size_t expectedLength);
 
+// Reads the display's end on a thread of its own into buffer, so that the
+// line never backs up however much the module sends, until StopCollecting.
+void StartCollecting(unsigned char *buffer, size_t size);
+
+// Waits until expectedLength bytes are in, or until nothing more arrives
+// for a second, then stops reading. Returns the number of bytes collected.
+size_t StopCollecting(size_t expectedLength);
+
+// Changes the line through the script that runs the test program
+// (run_on_line.sh). Each returns once the change is made; false, with a
+// failed check, when it could not be made.
+bool UnplugLine(void);  // the pty pair and its COM names vanish
+bool PlugLine(void);    // a new pair under the same names; COM4 is reopened
+bool PauseLine(void);   // the far end stops reading: the line backs up
+bool ResumeLine(void);  // the far end reads again
+
 // Checks that exactly these bytes arrived, in hex on failure.
 void ExpectLine(const unsigned char *expected, size_t length, const char *what);
 void ExpectLineText(const char *expected, const char *what);

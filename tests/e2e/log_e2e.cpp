@@ -10,98 +10,16 @@
 
 #include "checks.h"
 #include "driver_api.h"
+#include "display_bytes.h"
 #include "line.h"
-
-static const char LOG_PATH[] = "logs\\KESMARD.log";
-static const char BANNER_LINE[] = "=================================== ===================================";
-static const char OPENED_LINE[] = "Log File opened for  KESMARD";
-static const unsigned char POWER_RESUME[] = {0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08,
-                                             0x1B, 0x0C, 0x1B, 0x0E, 0x1B, 0x20};
-static const unsigned char CLOSING[] = {0x1B, 0x02};
-
-enum { LOG_BUFFER_SIZE = 65536, TIMESTAMP_LENGTH = 17 };
+#include "log_file.h"
 
 static DriverApi api;
 
-// Reads the whole file; returns its length, or -1 when it does not exist.
-static long ReadWholeFile(const char *path, char *buffer, size_t size)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return -1;
-    DWORD length = 0;
-    ReadFile(file, buffer, (DWORD)size - 1, &length, NULL);
-    CloseHandle(file);
-    buffer[length] = '\0';
-    return (long)length;
-}
-
-// "HH:MM:SS dd/mm/yy": digits where the pattern has 'd'.
-static bool IsTimestamp(const char *text)
-{
-    static const char PATTERN[] = "dd:dd:dd dd/dd/dd";
-    for (int i = 0; i < TIMESTAMP_LENGTH; i++) {
-        bool digit = text[i] >= '0' && text[i] <= '9';
-        if (PATTERN[i] == 'd' ? !digit : text[i] != PATTERN[i])
-            return false;
-    }
-    return true;
-}
-
-// Checks the log holds exactly these entries, each "<tag> <text>" as the
-// module passed it: a timestamp and a space before it, and every line feed
-// (its own and the one that ends it) written as CR LF.
-static void ExpectLog(const char *const *entries, size_t count, const char *what)
-{
-    static char file[LOG_BUFFER_SIZE];
-    long length = ReadWholeFile(LOG_PATH, file, sizeof file);
-    CheckTrue(length >= 0, "the log file exists");
-    if (length < 0)
-        return;
-    static char expected[LOG_BUFFER_SIZE];
-    size_t at = 0;
-    bool stampsOk = true;
-    for (size_t i = 0; i < count; i++) {
-        // Take the timestamp the file has, after checking its pattern.
-        if (at + TIMESTAMP_LENGTH <= (size_t)length) {
-            stampsOk = stampsOk && IsTimestamp(file + at);
-            memcpy(expected + at, file + at, TIMESTAMP_LENGTH);
-        }
-        at += TIMESTAMP_LENGTH;
-        expected[at++] = ' ';
-        for (const char *c = entries[i]; *c; c++) {
-            if (*c == '\n')
-                expected[at++] = '\r';
-            expected[at++] = *c;
-        }
-        expected[at++] = '\r';
-        expected[at++] = '\n';
-    }
-    expected[at] = '\0';
-    CheckTrue(stampsOk, "every line starts with a timestamp HH:MM:SS dd/mm/yy");
-    CheckText(expected, file, what);
-}
-
-static void ExpectEmptyLog(const char *what)
-{
-    char file[16];
-    CheckInt(0, ReadWholeFile(LOG_PATH, file, sizeof file), what);
-}
-
-static void StartDisplay(const char *parameters)
-{
-    unsigned char ok = 0;
-    api.Init(20, 2, parameters, &ok);
-    CheckInt(1, ok, parameters);
-    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "power-resume sequence");
-}
-
 static void NoSuffix(void)
 {
-    if (!LoadFreshDriver(&api))
+    if (!StartDriver(&api, "COM3,9600,8,N,1"))
         return;
-    StartDisplay("COM3,9600,8,N,1");
     ExpectEmptyLog("the first Init creates the file, and it stays empty");
     api.SetPosition(1, 2);
     api.Write("Hello");
@@ -112,9 +30,8 @@ static void NoSuffix(void)
 
 static void DefaultLog(void)
 {
-    if (!LoadFreshDriver(&api))
+    if (!StartDriver(&api, "defaultLog"))
         return;
-    StartDisplay("defaultLog");
     api.SetPosition(1, 2);
     api.Write("Hello");
     api.PowerResume();
@@ -135,9 +52,8 @@ static void DefaultLog(void)
 
 static void HighPortLines(void)
 {
-    if (!LoadFreshDriver(&api))
+    if (!StartDriver(&api, "COM12,9600,8,N,1Log"))
         return;
-    StartDisplay("COM12,9600,8,N,1Log");
     api.SetPosition(255, 0);
     api.Write("");
     api.Done();
@@ -168,7 +84,7 @@ static void WriteBeforeInit(void)
         return;
     api.Write("early");
     ExpectEmptyLog("the first event opens the file with logging off");
-    StartDisplay("defaultLog");
+    ExpectSetUp(&api, "defaultLog");
     api.Done();
     static const char *const entries[] = {"Init Called ", "Init COM3,9600,8,0,0", "Done Bye"};
     ExpectLog(entries, ARRAY_SIZE(entries), "no banner once the file was opened with logging off");
@@ -198,9 +114,8 @@ static void FailedOpen(void)
 
 static void WriteFailureLogged(void)
 {
-    if (!LoadFreshDriver(&api))
+    if (!StartDriver(&api, "defaultLog"))
         return;
-    StartDisplay("defaultLog");
     api.Done();
     ExpectLine(CLOSING, sizeof CLOSING, "closing sequence");
     api.Write("late");
@@ -223,7 +138,7 @@ static void SetUpAgainAfterFailure(void)
     unsigned char ok = 1;
     api.Init(20, 2, "COM3,9600,8,,1Log", &ok);
     CheckInt(0, ok, "a parse failure");
-    StartDisplay("COM3,9600,8,N,1");
+    ExpectSetUp(&api, "COM3,9600,8,N,1");
     api.Init(20, 2, "COM3,9600,8,N,1", NULL);
     api.Done();
     static const char *const entries[] = {
@@ -287,53 +202,19 @@ static void UnopenableLog(void)
     }
 }
 
-// The value the next handle gets. Freed handle slots are reused first, so
-// the value creeps up only while handles leak. (Wine does not count a
-// process's handles, so GetProcessHandleCount cannot tell.)
-static UINT_PTR NextHandleValue(void)
-{
-    HANDLE probe = CreateEventA(NULL, TRUE, FALSE, NULL);
-    CloseHandle(probe);
-    return (UINT_PTR)probe;
-}
-
 // Unloading closes the stream: a thousand loads in one process (more than
 // the runtime's limit of open streams) leave no stream or handle behind,
 // and the file holds the last load's lines only.
 static void ReloadCycles(void)
 {
-    enum { CYCLES = 1000, HANDLES_AFTER = 10 };
-    DrainLine();
-    UINT_PTR handlesEarly = 0, handlesLate = 0;
-    size_t received = 0, expectedBytes = 0;
-    unsigned char scratch[4096];
-    char text[32];
-    for (int cycle = 0; cycle < CYCLES; cycle++) {
-        if (!LoadDriver(&api, driverPath, false)) {
-            CheckTrue(false, "module loads in every cycle");
-            return;
-        }
-        unsigned char ok = 0;
-        api.Init(20, 2, "defaultLog", &ok);
-        if (!ok) {
-            CheckInt(1, ok, "Init in a cycle");
-            return;
-        }
-        snprintf(text, sizeof text, "cycle %d", cycle);
-        api.Write(text);
-        api.Done();
-        UnloadDriver(&api);
-        expectedBytes += sizeof POWER_RESUME + strlen(text) + sizeof CLOSING;
-        received += ReadArrived(scratch, sizeof scratch);
-        if (cycle == HANDLES_AFTER)
-            handlesEarly = NextHandleValue();
-    }
-    handlesLate = NextHandleValue();
-    received += ReceiveBytes(scratch, sizeof scratch, expectedBytes - received);
-    CheckInt((long long)expectedBytes, (long long)received, "every byte of every cycle arrived");
-    CheckInt(handlesEarly, handlesLate, "next handle value after cycle 10 and after the last");
+    LoadCycles cycles = {"defaultLog", true, 1000, 10, {}, {}};
+    if (!RunLoadCycles(&cycles))
+        return;
+    CheckInt(cycles.early.nextHandle, cycles.late.nextHandle,
+             "next handle value after cycle 10 and after the last");
 
-    snprintf(text, sizeof text, "Write cycle %d", CYCLES - 1);
+    char text[32];
+    snprintf(text, sizeof text, "Write cycle %d", cycles.count - 1);
     const char *const entries[] = {
         BANNER_LINE, OPENED_LINE, BANNER_LINE, "Init Called ", "Init COM3,9600,8,0,0", text, "Done Bye",
     };

@@ -1,0 +1,71 @@
+// Reading the module's debug log in the test programs.
+#include "log_file.h"
+
+#include <windows.h>
+#include <string.h>
+
+#include "checks.h"
+
+enum { TIMESTAMP_LENGTH = 17 };
+
+long ReadWholeFile(const char *path, char *buffer, size_t size)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    DWORD length = 0;
+    ReadFile(file, buffer, (DWORD)size - 1, &length, NULL);
+    CloseHandle(file);
+    buffer[length] = '\0';
+    return (long)length;
+}
+
+// "HH:MM:SS dd/mm/yy": digits where the pattern has 'd'.
+static bool IsTimestamp(const char *text)
+{
+    static const char PATTERN[] = "dd:dd:dd dd/dd/dd";
+    for (int i = 0; i < TIMESTAMP_LENGTH; i++) {
+        bool digit = text[i] >= '0' && text[i] <= '9';
+        if (PATTERN[i] == 'd' ? !digit : text[i] != PATTERN[i])
+            return false;
+    }
+    return true;
+}
+
+void ExpectLog(const char *const *entries, size_t count, const char *what)
+{
+    static char file[LOG_BUFFER_SIZE];
+    long length = ReadWholeFile(LOG_PATH, file, sizeof file);
+    CheckTrue(length >= 0, "the log file exists");
+    if (length < 0)
+        return;
+    static char expected[LOG_BUFFER_SIZE];
+    size_t at = 0;
+    bool stampsOk = true;
+    for (size_t i = 0; i < count; i++) {
+        // Take the timestamp the file has, after checking its pattern.
+        if (at + TIMESTAMP_LENGTH <= (size_t)length) {
+            stampsOk = stampsOk && IsTimestamp(file + at);
+            memcpy(expected + at, file + at, TIMESTAMP_LENGTH);
+        }
+        at += TIMESTAMP_LENGTH;
+        expected[at++] = ' ';
+        for (const char *c = entries[i]; *c; c++) {
+            if (*c == '\n')
+                expected[at++] = '\r';
+            expected[at++] = *c;
+        }
+        expected[at++] = '\r';
+        expected[at++] = '\n';
+    }
+    expected[at] = '\0';
+    CheckTrue(stampsOk, "every line starts with a timestamp HH:MM:SS dd/mm/yy");
+    CheckText(expected, file, what);
+}
+
+void ExpectEmptyLog(const char *what)
+{
+    char file[16];
+    CheckInt(0, ReadWholeFile(LOG_PATH, file, sizeof file), what);
+}

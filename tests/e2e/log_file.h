@@ -1,0 +1,23 @@
+// The module's debug log as the test programs read it: logs\KESMARD.log in
+// the scenario's folder, compared entry by entry (timestamps by pattern).
+#pragma once
+
+#include <stddef.h>
+
+static const char LOG_PATH[] = "logs\\KESMARD.log";
+static const char BANNER_LINE[] = "=================================== ===================================";
+static const char OPENED_LINE[] = "Log File opened for  KESMARD";
+
+// Large enough for the log of any scenario.
+enum { LOG_BUFFER_SIZE = 65536 };
+
+// Reads a whole file into buffer, terminated; returns its length, or -1
+// when it does not exist.
+long ReadWholeFile(const char *path, char *buffer, size_t size);
+
+// Checks the log holds exactly these entries, each "<tag> <text>" as the
+// module passed it: a timestamp and a space before it, and every line feed
+// (its own and the one that ends it) written as CR LF.
+void ExpectLog(const char *const *entries, size_t count, const char *what);
+
+void ExpectEmptyLog(const char *what);

@@ -61,7 +61,7 @@ sanitized:
 # Not part of the tests: the module's cost per call against a raw write.
 bench: all
 	@cmake/install-deps.sh test
-	KESMARD_DRAIN_LINE=1 tests/e2e/run_on_line.sh $(WIN32_BUILD)/display_bench.exe dist/KESMARD.dll
+	KESMARD_DRAIN_LINE=1 tests/e2e/run_on_line.sh $(WIN32_BUILD)/display_bench.exe dist/KESMARD.dll $(BENCH_ARGS)
 
 clean:
 	rm -rf build dist

@@ -111,8 +111,8 @@ static const Comparison COMPARISONS[] = {
 };
 
 // Medians per call of module, floor and (when given) logged floor. Within
-// a batch the three take turns call by call, each call timed on its own, so
-// that whatever else the machine does hits them alike.
+// a batch they take turns call by call, each call timed on its own, so that
+// whatever else the machine does hits them alike.
 static void Measure(const Comparison *c, bool logged, double medians[3])
 {
     double times[3][MAX_BATCHES];
@@ -120,12 +120,16 @@ static void Measure(const Comparison *c, bool logged, double medians[3])
     for (int b = 0; b < batches; b++) {
         double sums[3] = {0, 0, 0};
         for (int i = 0; i < callsPerBatch; i++)
-            for (int k = 0; k < 3; k++)
+            for (int turn = 0; turn < 3; turn++) {
+                // Who goes first rotates, so that no one always meets the
+                // line just after another's write.
+                int k = (turn + i) % 3;
                 if (calls[k]) {
                     double start = Seconds();
                     calls[k](i);
                     sums[k] += Seconds() - start;
                 }
+            }
         for (int k = 0; k < 3; k++)
             times[k][b] = sums[k] / callsPerBatch;
     }

@@ -80,3 +80,10 @@ bool RunLoadCycles(LoadCycles *cycles)
     CheckInt((long long)expectedBytes, (long long)received, "every byte of every cycle arrived");
     return true;
 }
+
+void DoneAndUnload(DriverApi *api)
+{
+    api->Done();
+    ExpectLine(CLOSING, sizeof CLOSING, "Done sends the closing sequence");
+    UnloadDriver(api);
+}

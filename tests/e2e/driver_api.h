@@ -22,6 +22,9 @@ void ExpectSetUp(DriverApi *api, const char *parameters);
 // Starts a scenario: LoadFreshDriver, then ExpectSetUp.
 bool StartDriver(DriverApi *api, const char *parameters);
 
+// Ends a scenario: Done, which must send the closing sequence, then unload.
+void DoneAndUnload(DriverApi *api);
+
 // The module path the test program was given.
 extern const char *driverPath;
 

@@ -67,9 +67,7 @@ static void DecoratedNames(void)
     ExpectCursor(0x27, "SetPosition@8(20, 2)");
     api.Write("abc");
     ExpectLineText("abc", "Write@4");
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done@0");
-    UnloadDriver(&api);
+    DoneAndUnload(&api);
 }
 
 static void SecondInitKeepsSetUp(void)
@@ -82,9 +80,7 @@ static void SecondInitKeepsSetUp(void)
     ExpectNothing("second Init sends nothing");
     api.SetPosition(20, 2);
     ExpectCursor(0x27, "geometry stays 20 x 2 after a second Init");
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done");
-    UnloadDriver(&api);
+    DoneAndUnload(&api);
 }
 
 static void WriteTexts(void)
@@ -114,9 +110,7 @@ static void WriteTexts(void)
     api.Write(tooLong);
     tooLong[255] = '\0';
     ExpectLineText(tooLong, "a 300-character text is cut to its first 255");
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done");
-    UnloadDriver(&api);
+    DoneAndUnload(&api);
 }
 
 // The 8-bit arguments travel in 32-bit slots whose high bytes the host may
@@ -136,9 +130,7 @@ static void ArgumentSlots(void)
     ExpectCursor(0x9F, "SetPosition(40, 4) on 40 x 4 with dirty slots");
     ((SetPositionSlots)(AnyFunction)api.SetPosition)(0x00000100u, 0x00000201u);
     ExpectCursor(0xFF, "column 0 of row 1: the cell before the first");
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done");
-    UnloadDriver(&api);
+    DoneAndUnload(&api);
 }
 
 static void CallsBeforeInit(void)
@@ -151,9 +143,7 @@ static void CallsBeforeInit(void)
     api.Done();
     ExpectNothing("nothing reaches the line before Init");
     ExpectSetUp(&api, GOOD_PARAMETERS);
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done");
-    UnloadDriver(&api);
+    DoneAndUnload(&api);
 }
 
 static void ConstantTexts(void)
@@ -268,9 +258,7 @@ static void RefusedConfiguration(void)
     CheckText(DRIVER_NAME, api.Init(20, 2, GOOD_PARAMETERS, &ok), "Init after a refused configuration");
     CheckInt(1, ok, "ok after the set-up ran again");
     ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "the set-up ran again");
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done");
-    UnloadDriver(&api);
+    DoneAndUnload(&api);
 }
 
 static void InitAfterFailureOrDone(void)
@@ -293,9 +281,7 @@ static void InitAfterFailureOrDone(void)
     ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "power-resume after Done");
     api.SetPosition(1, 4);
     ExpectCursor(0x78, "geometry of the new set-up");
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done again");
-    UnloadDriver(&api);
+    DoneAndUnload(&api);
 }
 
 static const Scenario SCENARIOS[] = {

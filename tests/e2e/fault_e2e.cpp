@@ -213,9 +213,7 @@ static void PeerStopsReading(void)
     api.Init(20, 2, GOOD_PARAMETERS, &ok);
     CheckInt(1, ok, "Init after a Done on a backed-up line");
     ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "Done closed the port: the set-up ran again");
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done");
-    UnloadDriver(&api);
+    DoneAndUnload(&api);
 }
 
 static DWORD WINAPI FillLineThread(void *)
@@ -254,9 +252,7 @@ static void RefusedPortBacksUp(void)
     ExpectCallsReturned();
     api.Write("still open");
     ExpectLineText("still open", "texts reach the port left open");
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done");
-    UnloadDriver(&api);
+    DoneAndUnload(&api);
 }
 
 // ---------------------------------------------------------------------------
@@ -775,9 +771,7 @@ static void StackPerExport(void)
         add(POWER_RESUME, sizeof POWER_RESUME);
     add("\x1B\x13\x14\x1B\x13\x14stackstack", 16);
     ExpectLine(line, length, "each call did its work");
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done");
-    UnloadDriver(&api);
+    DoneAndUnload(&api);
 }
 
 static const Scenario SCENARIOS[] = {

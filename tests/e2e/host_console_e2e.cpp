@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "checks.h"
+#include "display_bytes.h"
 #include "driver_api.h"
 #include "line.h"
 
@@ -100,9 +101,6 @@ static void RunCase(const ConsoleCase *run)
     else
         CheckText("", err, "nothing on standard error");
 }
-
-static const unsigned char POWER_RESUME[] = {0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08,
-                                             0x1B, 0x0C, 0x1B, 0x0E, 0x1B, 0x20};
 
 // Every way of giving commands reaches the module, escapes decoded.
 static void CommandsReachTheModule(void)

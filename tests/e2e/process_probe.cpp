@@ -44,8 +44,6 @@ void TakeProcessProbe(ProcessProbe *probe)
 {
     probe->nextHandle = NextHandleValue();
     probe->openHandles = CountOpenHandles();
-    probe->handleCount = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &probe->handleCount);
     probe->committedPrivate = CommittedPrivateBytes();
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
@@ -55,9 +53,8 @@ void TakeProcessProbe(ProcessProbe *probe)
 
 void PrintProcessProbe(const char *label, const ProcessProbe *probe)
 {
-    printf("    %s: next handle 0x%lx, %lu open handles, handle count %lu, "
+    printf("    %s: next handle 0x%lx, %lu open handles, "
            "committed private %lu bytes, commit charge %lu bytes\n",
            label, (unsigned long)probe->nextHandle, (unsigned long)probe->openHandles,
-           (unsigned long)probe->handleCount,
            (unsigned long)probe->committedPrivate, (unsigned long)probe->commitCharge);
 }

@@ -6,7 +6,6 @@
 struct ProcessProbe {
     UINT_PTR nextHandle;       // the value the next handle gets
     DWORD openHandles;         // handle values that name an open handle
-    DWORD handleCount;         // GetProcessHandleCount (Wine answers 0)
     SIZE_T committedPrivate;   // committed private memory, summed over VirtualQuery
     SIZE_T commitCharge;       // GetProcessMemoryInfo's PagefileUsage: the private
                                // commit charge (Wine leaves PrivateUsage at 0)

@@ -151,6 +151,9 @@ static void SetUpAgainAfterFailure(void)
     UnloadDriver(&api);
 }
 
+// How long a child host may run before it counts as hung and is ended.
+enum { CHILD_LIMIT_MS = 30000 };
+
 // Runs a host in a child process, so that its standard output can be read.
 static void RunChildHost(const char *parameters, char *output, size_t size)
 {
@@ -167,7 +170,12 @@ static void RunChildHost(const char *parameters, char *output, size_t size)
     snprintf(command, sizeof command, "\"%s\" \"%s\" --host-run %s", self, driverPath, parameters);
     PROCESS_INFORMATION child;
     if (CreateProcessA(NULL, command, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &child)) {
-        WaitForSingleObject(child.hProcess, 30000);
+        bool ended = WaitForSingleObject(child.hProcess, CHILD_LIMIT_MS) == WAIT_OBJECT_0;
+        CheckTrue(ended, "the child host ends in time");
+        if (!ended) {
+            TerminateProcess(child.hProcess, 1);
+            WaitForSingleObject(child.hProcess, INFINITE);
+        }
         CloseHandle(child.hProcess);
         CloseHandle(child.hThread);
     } else {

@@ -65,6 +65,24 @@ void CheckBytes(const unsigned char *expected, size_t expectedLength, const unsi
     }
 }
 
+static DWORD WINAPI RunWork(void *work)
+{
+    ((void (*)(void))work)();
+    return 0;
+}
+
+void ExpectReturnsWithin(unsigned long limitMs, void (*work)(void), void (*release)(void),
+                         const char *what)
+{
+    HANDLE thread = CreateThread(NULL, 0, RunWork, (void *)work, 0, NULL);
+    bool returned = WaitForSingleObject(thread, limitMs) == WAIT_OBJECT_0;
+    CheckTrue(returned, what);
+    if (!returned)
+        release();
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
 int RunScenarios(const Scenario *scenarios, size_t count, const char *filter)
 {
     int passed = 0, failed = 0;

@@ -21,6 +21,12 @@ int RunScenarios(const Scenario *scenarios, size_t count, const char *filter);
 // module's path, opens the display's end of the line and runs the scenarios.
 int RunTestProgram(int argc, char **argv, const Scenario *scenarios, size_t count);
 
+// Runs work on a thread of its own and checks that it returns within
+// limitMs; when it does not, release is called to free it (the line let
+// flow, say) and it is awaited, so a hang is reported, not suffered.
+void ExpectReturnsWithin(unsigned long limitMs, void (*work)(void), void (*release)(void),
+                         const char *what);
+
 void CheckTrue(bool condition, const char *what);
 void CheckInt(long long expected, long long got, const char *what);
 void CheckText(const char *expected, const char *got, const char *what);

@@ -19,6 +19,13 @@ bool LoadDriver(DriverApi *api, const char *path, bool decoratedNames)
     return loaded;
 }
 
+const char *ExpectedErrorText(char (&text)[COMPOSED_TEXT_SIZE], const char *message,
+                              unsigned long code, bool asLogged)
+{
+    snprintf(text, sizeof text, "%s%s : %s", asLogged ? "Error " : "", message, SystemText(code));
+    return text;
+}
+
 bool LoadFreshDriver(DriverApi *api)
 {
     DrainLine();

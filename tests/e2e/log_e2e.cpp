@@ -119,9 +119,8 @@ static void WriteFailureLogged(void)
     api.Done();
     ExpectLine(CLOSING, sizeof CLOSING, "closing sequence");
     api.Write("late");
-    char errorEntry[1200];
-    snprintf(errorEntry, sizeof errorEntry, "Error Error writing string : %s",
-             SystemText(ERROR_INVALID_HANDLE));
+    char errorEntry[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(errorEntry, "Error writing string", ERROR_INVALID_HANDLE, true);
     const char *const entries[] = {
         BANNER_LINE, OPENED_LINE, BANNER_LINE,
         "Init Called ", "Init COM3,9600,8,0,0", "Done Bye", "Write late", errorEntry,

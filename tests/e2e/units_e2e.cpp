@@ -4,16 +4,16 @@
 #include <stdio.h>
 
 #include "checks.h"
+#include "driver_api.h"
 #include "../../serial/error_text.h"
-#include "../../tools/module_loader.h"
 
 // An error code the system has no message for.
 enum { CODE_WITHOUT_TEXT = 0x2FFFFFFF };
 
 static void ErrorTextWithoutSystemText(void)
 {
-    char expected[1200];
-    snprintf(expected, sizeof expected, "Error writing string : %s", SystemText(ERROR_INVALID_HANDLE));
+    char expected[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(expected, "Error writing string", ERROR_INVALID_HANDLE);
     const char *first = ComposeErrorText("Error writing string", ERROR_INVALID_HANDLE);
     CheckText(expected, first, "a code with a text");
 

@@ -7,6 +7,7 @@
 #include "display_commands.h"
 #include "driver_texts.h"
 #include "module_base_name.h"
+#include "tick_clock.h"
 #include "../log/debug_log.h"
 #include "../serial/port_settings.h"
 #include "../serial/serial_port.h"
@@ -18,20 +19,70 @@
 // than this could never be placed on the display.
 enum { WRITE_TEXT_LIMIT = 255 };
 
+// How long after a failed write the module first sets the port up again by
+// itself, and how long it waits between such tries.
+enum { RECONNECT_INTERVAL_MS = 1000 };
+
 struct DisplayGeometry {
     int columns;
     int rows;
 };
 
+// The set-up of the host's latest Init, which the module restores by itself
+// when a write on it fails (a USB adapter pulled and plugged back). Only a
+// set-up changes the geometry, so the geometry is still the one it made.
+struct LastSetUp {
+    bool wanted;                 // it succeeded, and neither Done nor another set-up came since
+    PortSettings settings;       // the port and line settings it used
+    PortFieldReading portField;  // its port field as read, for the log
+    unsigned long lastTryMs;     // when its port was lost, or last tried again
+    bool failureLogged;          // the failed tries since then have logged their error
+};
+
 static struct {
     DisplayGeometry geometry;           // cells the cursor address is computed on
     char driverName[DRIVER_NAME_SIZE];  // rebuilt on every request for the name
-} driver = {{20, 2}, ""};
+    LastSetUp lastSetUp;                // what a lost port is set up again with
+} driver = {{20, 2}, "", {}};
 
 static const char *DriverName(void)
 {
     BuildDriverName(driver.driverName, sizeof driver.driverName, ModuleBaseName());
     return driver.driverName;
+}
+
+// Sends one run to the display. A failed write starts the wait before the
+// port is set up again.
+static void Send(const void *bytes, unsigned long count)
+{
+    if (!WritePort(bytes, count))
+        driver.lastSetUp.lastTryMs = TickMilliseconds();
+}
+
+// The port field before and after the rewrite of high port numbers, when
+// the parameters had one.
+static void LogPortField(const PortFieldReading *portField, const PortSettings *settings)
+{
+    if (!portField->read)
+        return;
+    LogFormatted("Init", "port=%s, num=%d", portField->field, portField->portNumber);
+    LogFormatted("Init", "port=%s, num=%d", settings->portPath, portField->portNumber);
+}
+
+static void LogSettings(const PortSettings *settings)
+{
+    LogFormatted("Init", "%s,%d,%d,%d,%d", settings->portPath, settings->baudRate,
+                 settings->dataBits, settings->parityCode, settings->stopBitsCode);
+}
+
+// Opens and configures the port and wakes the display. Returns 0 or the
+// composed failure text, which the caller logs.
+static const char *ConnectDisplay(const PortSettings *settings)
+{
+    const char *failure = OpenPort(settings);
+    if (!failure)
+        Send(PowerResumeSequence, sizeof PowerResumeSequence);
+    return failure;
 }
 
 // Sets up the display: reads the parameters, opens and configures the
@@ -42,42 +93,77 @@ static const char *SetUpDisplay(unsigned char columns, unsigned char rows, const
     OpenLog();
     LogLine("Init", "Called ");
 
-    // A set-up that failed while configuring may have left the port open.
+    // A set-up that failed while configuring may have left the port open,
+    // and a port that stopped answering is let go; either way this set-up
+    // replaces the one the module would restore.
     ClosePort();
+    driver.lastSetUp.wanted = false;
     driver.geometry.columns = columns;
     driver.geometry.rows = rows;
 
     PortSettings settings;
     PortFieldReading portField;
     const char *failure = ReadPortSettings(parameters, &settings, &portField);
-    if (portField.read) {
-        LogFormatted("Init", "port=%s, num=%d", portField.field, portField.portNumber);
-        LogFormatted("Init", "port=%s, num=%d", settings.portPath, portField.portNumber);
+    LogPortField(&portField, &settings);
+    if (failure)
+        return failure;
+    LogSettings(&settings);
+    failure = ConnectDisplay(&settings);
+    if (failure) {
+        LogLine("Error", failure);
+        return failure;
     }
-    if (failure)
-        return failure;
-    LogFormatted("Init", "%s,%d,%d,%d,%d", settings.portPath, settings.baudRate, settings.dataBits,
-                 settings.parityCode, settings.stopBitsCode);
-    failure = OpenPort(&settings);
-    if (failure)
-        return failure;
-    WritePort(PowerResumeSequence, sizeof PowerResumeSequence);
+    LastSetUp *last = &driver.lastSetUp;
+    last->wanted = true;
+    last->settings = settings;
+    last->portField = portField;
+    last->failureLogged = false;
     return 0;
+}
+
+// Sets the last set-up's port up again for a display lost to a failed
+// write. A series of failed tries logs its error once, not once a second.
+static void Reconnect(void)
+{
+    LastSetUp *last = &driver.lastSetUp;
+    LogLine("Reconnect", "Called ");
+    ClosePort();
+    LogPortField(&last->portField, &last->settings);
+    LogSettings(&last->settings);
+    const char *failure = ConnectDisplay(&last->settings);
+    last->lastTryMs = TickMilliseconds();
+    if (failure && !last->failureLogged)
+        LogLine("Error", failure);
+    last->failureLogged = failure != 0;
+}
+
+// Whether a call's bytes go out. Once a write has failed on the host's
+// set-up, a call first sets it up again, at most once a second; a call
+// between tries sends nothing and returns at once.
+static bool ReadyToSend(void)
+{
+    const LastSetUp *last = &driver.lastSetUp;
+    if (!last->wanted || PortIsConfigured())
+        return true;
+    if (TickMilliseconds() - last->lastTryMs < RECONNECT_INTERVAL_MS)
+        return false;
+    Reconnect();
+    return PortIsConfigured();
 }
 
 // Brings the display up for a geometry of columns x rows (0..255 each) on
 // the port the parameters name ("COM3,9600,8,N,1" or "default"). Returns the
 // driver name and sets *ok to 1, or returns the failure text and sets *ok to
-// 0. While a configured port is held, a further call only answers with the
-// driver name; otherwise (first call, after a failure, after Done) the
-// set-up runs again. Null parameters read as an empty text; a null ok is
-// not written.
+// 0. While a configured port is held and still answers, a further call only
+// answers with the driver name; otherwise (first call, after a failure,
+// after Done, after the port was lost) the set-up runs again. Null
+// parameters read as an empty text; a null ok is not written.
 ENTRY_POINT const char *DISPLAYDLL_Init(unsigned char columns, unsigned char rows,
                                         const char *parameters, unsigned char *ok)
 {
     bool succeeded = true;
     const char *failure = 0;
-    if (!PortIsConfigured()) {
+    if (!PortIsConfigured() || !PortAnswers()) {
         failure = SetUpDisplay(columns, rows, parameters ? parameters : "");
         succeeded = failure == 0;
     }
@@ -86,12 +172,14 @@ ENTRY_POINT const char *DISPLAYDLL_Init(unsigned char columns, unsigned char row
     return succeeded ? DriverName() : failure;
 }
 
-// Sends the closing sequence and closes the port.
+// Sends the closing sequence and closes the port. The module then sets up
+// nothing by itself until the next Init.
 ENTRY_POINT void DISPLAYDLL_Done(void)
 {
     WritePort(ClosingSequence, sizeof ClosingSequence);
     LogLine("Done", "Bye");
     ClosePort();
+    driver.lastSetUp.wanted = false;
 }
 
 // Sends the text unchanged, without its terminator, in one write: at most
@@ -103,23 +191,28 @@ ENTRY_POINT void DISPLAYDLL_Write(const char *text)
     for (; text && length < WRITE_TEXT_LIMIT && text[length] != '\0'; length++)
         working[length] = text[length];
     working[length] = '\0';
+    bool send = ReadyToSend();
     LogLine("Write", working);
-    WritePort(working, length);
+    if (send)
+        Send(working, length);
 }
 
 // Moves the cursor to column x, row y, both counted from 1.
 ENTRY_POINT void DISPLAYDLL_SetPosition(unsigned char x, unsigned char y)
 {
+    bool send = ReadyToSend();
     LogFormatted("SetPosition", "x=%d, y=%d", x, y);
     unsigned char command[CURSOR_COMMAND_LENGTH];
     CursorPositionCommand(command, x, y, driver.geometry.columns, driver.geometry.rows);
-    WritePort(command, sizeof command);
+    if (send)
+        Send(command, sizeof command);
 }
 
 // Sends the power-resume sequence, for a display that lost power.
 ENTRY_POINT void DISPLAYDLL_PowerResume(void)
 {
-    WritePort(PowerResumeSequence, sizeof PowerResumeSequence);
+    if (ReadyToSend())
+        Send(PowerResumeSequence, sizeof PowerResumeSequence);
 }
 
 ENTRY_POINT const char *DISPLAYDLL_Usage(void)

@@ -1,8 +1,6 @@
 // Composing error texts from the platform's message table.
 #include "error_text.h"
 
-#include "../log/debug_log.h"
-
 #include <windows.h>
 #include <stdio.h>
 
@@ -25,6 +23,5 @@ const char *ComposeErrorText(const char *message, unsigned long errorCode)
     if (length == 0)
         texts.systemText[0] = '\0';
     snprintf(texts.errorText, sizeof texts.errorText, "%s : %s", message, texts.systemText);
-    LogLine("Error", texts.errorText);
     return texts.errorText;
 }

@@ -5,4 +5,6 @@
 // Composes message + " : " + the system text for errorCode into the
 // module's error-text buffer and returns it. The buffer is reused by the
 // next composition, so an earlier returned pointer then shows the new text.
+// Logging it is the caller's part: a failure that repeats need not be
+// logged each time.
 const char *ComposeErrorText(const char *message, unsigned long errorCode);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "error_text.h"
+#include "../log/debug_log.h"
 
 // The size of the DCB record the port state is read into.
 enum { DCB_RECORD_SIZE = 28 };
@@ -26,9 +27,20 @@ const char *OpenPort(const PortSettings *settings)
                                 error);
     }
 
-    // The timeouts go on first: a port that then refuses its settings stays
-    // open and takes the host's writes, which must not wait for ever on a
-    // line that has backed up. A failure here is still reported last.
+    // The open takes files, pipes and consoles as readily as ports; only a
+    // communications device has a state to read. Anything else is let go
+    // before a byte could reach it.
+    port.state.DCBlength = DCB_RECORD_SIZE;
+    if (!GetCommState(port.handle, &port.state)) {
+        DWORD error = GetLastError();
+        ClosePort();
+        return ComposeErrorText("Failed to get Serial Port state", error);
+    }
+
+    // The timeouts go on before the line settings: a port that refuses its
+    // settings stays open and takes the host's writes, which must not wait
+    // for ever on a line that has backed up. A failure here is still
+    // reported last.
     port.timeouts.ReadIntervalTimeout = 50;
     port.timeouts.ReadTotalTimeoutMultiplier = 10;
     port.timeouts.ReadTotalTimeoutConstant = 50;
@@ -36,10 +48,6 @@ const char *OpenPort(const PortSettings *settings)
     port.timeouts.WriteTotalTimeoutConstant = 50;
     BOOL timeoutsSet = SetCommTimeouts(port.handle, &port.timeouts);
     DWORD timeoutsError = timeoutsSet ? 0 : GetLastError();
-
-    port.state.DCBlength = DCB_RECORD_SIZE;
-    if (!GetCommState(port.handle, &port.state))
-        return ComposeErrorText("Failed to get Serial Port state", GetLastError());
 
     // Only the four line settings change; flow control and the rest stay as
     // the port has them.
@@ -62,16 +70,29 @@ bool PortIsConfigured(void)
     return port.configured;
 }
 
-void WritePort(const void *bytes, unsigned long count)
+bool PortAnswers(void)
 {
-    DWORD written;
-    if (!WriteFile(port.handle, bytes, count, &written, NULL)) {
-        DWORD error = GetLastError();
-        // A port that refuses a write (its adapter pulled, say) is no longer
-        // trusted: the next Init closes it and sets up afresh.
-        port.configured = false;
-        ComposeErrorText("Error writing string", error);
-    }
+    DCB state;
+    state.DCBlength = DCB_RECORD_SIZE;
+    return GetCommState(port.handle, &state) != 0;
+}
+
+bool WritePort(const void *bytes, unsigned long count)
+{
+    DWORD written = 0;
+    DWORD error = 0;
+    if (!WriteFile(port.handle, bytes, count, &written, NULL))
+        error = GetLastError();
+    else if (written < count)
+        error = ERROR_TIMEOUT;  // the write timeouts ran out before the last byte
+    else
+        return true;
+    // A port that refuses a write (its adapter pulled, say) or cannot take
+    // it in time is no longer trusted: it is set up afresh before the next
+    // bytes go out.
+    port.configured = false;
+    LogLine("Error", ComposeErrorText("Error writing string", error));
+    return false;
 }
 
 void ClosePort(void)

@@ -5,19 +5,27 @@
 #include "port_settings.h"
 
 // Opens and configures the port. Returns 0 on success or a composed error
-// text. After a failed configuration the port stays open, its write
-// timeouts already set, and is closed only by ClosePort.
+// text. A handle that is not a communications device (a file, a pipe, a
+// console) is closed at once, so nothing is ever written to it. A port that
+// refuses its settings stays open, its write timeouts already set, and is
+// closed only by ClosePort.
 const char *OpenPort(const PortSettings *settings);
 
 // True while a port opened and fully configured by OpenPort is held and no
 // write on it has failed since.
 bool PortIsConfigured(void);
 
-// Writes one run of bytes. A failure is composed into an error text and
-// not reported to the caller, and the port stops counting as configured;
-// with no open port the write simply fails. A write the line's timeouts
-// cut short still counts as done.
-void WritePort(const void *bytes, unsigned long count);
+// True when the held port still answers a read of its state: sends nothing
+// and changes nothing. A port whose device has gone (a USB adapter pulled)
+// fails it.
+bool PortAnswers(void);
+
+// Writes one run of bytes; true when all of them went out. A failure, a
+// write the line's timeouts cut short included, is composed into an error
+// text, logged and not resent (a command resumed in the middle would be
+// garbled), and the port stops counting as configured. With no open port
+// the write simply fails.
+bool WritePort(const void *bytes, unsigned long count);
 
 // Closes the port if one is open; afterwards no port handle is held.
 void ClosePort(void);

@@ -11,6 +11,7 @@
 #include "driver_api.h"
 #include "display_bytes.h"
 #include "line.h"
+#include "log_file.h"
 
 static const char GOOD_PARAMETERS[] = "COM3,9600,8,N,1";
 // A port number with no device behind it in the test's Wine prefix.
@@ -195,8 +196,8 @@ static void ParseFailures(void)
 
 static void ExpectInitFailure(const char *parameters, const char *message, unsigned long code)
 {
-    char expected[1200];
-    snprintf(expected, sizeof expected, "%s : %s", message, SystemText(code));
+    char expected[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(expected, message, code);
     unsigned char ok = 0xAA;
     CheckText(expected, api.Init(20, 2, parameters, &ok), message);
     CheckInt(0, ok, "ok is 0 after a failed open");
@@ -214,6 +215,85 @@ static void OpenFailures(void)
     UnloadDriver(&api);
 }
 
+// What GetCommState says of whatever path names, opened as the module opens it.
+static unsigned long StateErrorOf(const char *path)
+{
+    HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, NULL);
+    DCB state;
+    state.DCBlength = sizeof state;
+    unsigned long error = GetCommState(handle, &state) ? 0 : GetLastError();
+    CloseHandle(handle);
+    return error;
+}
+
+static const char NOT_A_PORT_PIPE[] = "\\\\.\\pipe\\kesmard-not-a-port";
+static const char SALES_FILE[] = "sales.csv";
+static const char SALES[] = "date,amount\r\n2026-12-08,12.34\r\n";
+static HANDLE pipeServer;
+
+// A fresh instance of the pipe, of one byte's room: a write into it would
+// wait for a reader.
+static HANDLE MakePipe(void)
+{
+    return CreateNamedPipeA(NOT_A_PORT_PIPE, PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT,
+                            PIPE_UNLIMITED_INSTANCES, 1, 1, 0, NULL);
+}
+
+static void CallsOnWhatInitOpened(void)
+{
+    api.Write("12.34");
+    api.SetPosition(1, 2);
+    api.PowerResume();
+    api.Done();
+}
+
+// A host that names a file, a pipe or another device instead of a port: Init
+// fails as for any port whose state cannot be read, and nothing the module
+// does afterwards reaches what it named; the next Init sets up as usual.
+static void NotAPort(void)
+{
+    char absolute[MAX_PATH];
+    GetFullPathNameA(SALES_FILE, sizeof absolute, absolute, NULL);
+    const struct {
+        const char *path;
+        bool pipe;
+    } targets[] = {{absolute, false}, {SALES_FILE, false}, {NOT_A_PORT_PIPE, true}};
+    for (size_t i = 0; i < ARRAY_SIZE(targets); i++) {
+        printf("    %s\n", targets[i].path);
+        HANDLE file = CreateFileA(SALES_FILE, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        DWORD written = 0;
+        WriteFile(file, SALES, sizeof SALES - 1, &written, NULL);
+        CloseHandle(file);
+        HANDLE probed = targets[i].pipe ? MakePipe() : INVALID_HANDLE_VALUE;
+        unsigned long error = StateErrorOf(targets[i].path);
+        CloseHandle(probed);
+        pipeServer = targets[i].pipe ? MakePipe() : INVALID_HANDLE_VALUE;
+
+        if (!LoadFreshDriver(&api))
+            return;
+        char parameters[MAX_PATH + 16];
+        snprintf(parameters, sizeof parameters, "%s,9600,8,N,1", targets[i].path);
+        ExpectInitFailure(parameters, "Failed to get Serial Port state", error);
+        ExpectReturnsWithin(5000, CallsOnWhatInitOpened, [] { CloseHandle(pipeServer); },
+                            "every call returns at once");
+        if (targets[i].pipe) {
+            // Once the module has let go of its end, the pipe is broken.
+            DWORD waiting = 0;
+            PeekNamedPipe(pipeServer, NULL, 0, NULL, &waiting, NULL);
+            CheckInt(0, waiting, "nothing reached the pipe");
+            CloseHandle(pipeServer);
+        } else {
+            char now[sizeof SALES + 64];
+            CheckText(SALES, ReadWholeFile(SALES_FILE, now, sizeof now) >= 0 ? now : "",
+                      "the file is unchanged, byte for byte");
+        }
+        ExpectNothing("nothing reached the line");
+        ExpectSetUp(&api, GOOD_PARAMETERS);
+        DoneAndUnload(&api);
+    }
+}
+
 // A failed write composes its text into the buffer an earlier failed Init
 // returned, so the host's pointer now shows the write failure.
 static void WriteFailureReusesErrorText(void)
@@ -222,8 +302,8 @@ static void WriteFailureReusesErrorText(void)
         return;
     const char *returned = api.Init(20, 2, MISSING_PORT_PARAMETERS, NULL);
     api.Write("x");
-    char expected[1200];
-    snprintf(expected, sizeof expected, "Error writing string : %s", SystemText(ERROR_INVALID_HANDLE));
+    char expected[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(expected, "Error writing string", ERROR_INVALID_HANDLE);
     CheckText(expected, returned, "the returned text now holds the write failure");
     UnloadDriver(&api);
 }
@@ -294,6 +374,7 @@ static const Scenario SCENARIOS[] = {
     {"constant_texts", ConstantTexts},
     {"parse_failures", ParseFailures},
     {"open_failures", OpenFailures},
+    {"not_a_port", NotAPort},
     {"write_failure_reuses_error_text", WriteFailureReusesErrorText},
     {"refused_configuration", RefusedConfiguration},
     {"init_after_failure_or_done", InitAfterFailureOrDone},

@@ -59,20 +59,17 @@ static void ExpectCallsReturned(void)
     longestCallMs = 0;
 }
 
-// "Error " and the composed text of a failure, as the log shows it.
-static const char *ErrorEntry(const char *message, unsigned long code)
-{
-    static char entry[1200];
-    snprintf(entry, sizeof entry, "Error %s : %s", message, SystemText(code));
-    return entry;
-}
-
 // ---------------------------------------------------------------------------
 // The line vanishes and comes back
 
+// Longer than the module waits after a failed write before it sets the port
+// up again by itself, and between such tries (a second).
+enum { RECONNECT_WAIT_MS = 1200 };
+
 // A USB serial adapter pulled between calls: every call still returns at
-// once, each failed write is logged, and Done still tries its closing
-// sequence and closes the dead port.
+// once, the failed write is logged and the calls after it send nothing
+// until the module may try again. Done still tries its closing sequence and
+// closes the dead port, and after Done nothing is set up by itself.
 static void LineVanishes(void)
 {
     ProcessProbe before, after;
@@ -88,43 +85,42 @@ static void LineVanishes(void)
         CheckText(DRIVER_NAME, api.DriverName(), "DriverName with the line gone");
         Timed([] { api.Done(); });
     }
+    if (PlugLine()) {
+        Sleep(RECONNECT_WAIT_MS);
+        api.Write("after done");
+        api.PowerResume();
+        ExpectNothing("after Done, the line's return sets nothing up");
+    }
     UnloadDriver(&api);
     ExpectCallsReturned();
 
-    char writeError[1200];
-    snprintf(writeError, sizeof writeError, "%s", ErrorEntry("Error writing string", LINE_GONE_ERROR));
+    char writeError[COMPOSED_TEXT_SIZE], noPort[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(writeError, "Error writing string", LINE_GONE_ERROR, true);
+    ExpectedErrorText(noPort, "Error writing string", ERROR_INVALID_HANDLE, true);
     const char *const entries[] = {
         BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
-        "Write before", "Write lost", writeError, "SetPosition x=1, y=2", writeError,
-        writeError, writeError, "Done Bye",
+        "Write before", "Write lost", writeError, "SetPosition x=1, y=2", writeError, "Done Bye",
+        "Write after done", noPort, noPort,
     };
-    ExpectLog(entries, ARRAY_SIZE(entries), "each failed write is logged, Done's included");
+    ExpectLog(entries, ARRAY_SIZE(entries), "the failed writes are logged, Done's included");
     TakeProcessProbe(&after);
     CheckInt(before.openHandles, after.openHandles, "no handle left behind, the dead port's included");
-    PlugLine();
 }
 
-// A port on which a write failed no longer counts as configured: Init runs
-// the set-up again, truthfully failing while the line is gone and bringing
-// the display back once it has returned.
-static void InitAfterFailedWrite(void)
+// Init on a port whose line has gone reads the port's state first: it
+// truthfully fails while the line is gone and brings the display back once
+// the line has returned, without a write having to fail first.
+static void PulledLineThenInit(void)
 {
     if (!StartDriver(&api, LOGGED_PARAMETERS))
         return;
-    char openError[1200];
-    snprintf(openError, sizeof openError, "%s : %s", "Serial Port does not exist",
-             SystemText(ERROR_FILE_NOT_FOUND));
+    char openError[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(openError, "Serial Port does not exist", ERROR_FILE_NOT_FOUND);
     unsigned char ok = 0xAA;
     if (UnplugLine()) {
-        // Nothing is read back from the display, so until a write fails the
-        // module cannot know the line has gone.
-        CheckText(DRIVER_NAME, api.Init(20, 2, GOOD_PARAMETERS, &ok), "Init before any write failed");
-        CheckInt(1, ok, "ok 1 while no write has failed");
-        api.Write("lost");
         for (int attempt = 0; attempt < 2; attempt++) {
             ok = 0xAA;
-            CheckText(openError, api.Init(20, 2, GOOD_PARAMETERS, &ok),
-                      "Init after a failed write, the line still gone");
+            CheckText(openError, api.Init(20, 2, GOOD_PARAMETERS, &ok), "Init with the line gone");
             CheckInt(0, ok, "ok 0 while the port cannot be opened");
         }
     }
@@ -136,29 +132,93 @@ static void InitAfterFailedWrite(void)
         api.Write("back");
         ExpectLineText("back", "texts reach the display again");
         api.Init(20, 2, GOOD_PARAMETERS, &ok);
-        ExpectNothing("a port that works is not set up again");
+        ExpectNothing("a port that answers is not set up again");
         api.Done();
         ExpectLine(CLOSING, sizeof CLOSING, "Done");
     }
     UnloadDriver(&api);
 
-    char doesNotExist[1200];
-    snprintf(doesNotExist, sizeof doesNotExist, "Error %s", openError);
+    char doesNotExist[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(doesNotExist, "Serial Port does not exist", ERROR_FILE_NOT_FOUND, true);
     const char *const entries[] = {
         BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
-        "Write lost", ErrorEntry("Error writing string", LINE_GONE_ERROR),
         LOGGED_SET_UP_LINES, doesNotExist, LOGGED_SET_UP_LINES, doesNotExist,
         LOGGED_SET_UP_LINES, "Write back", "Done Bye",
     };
-    ExpectLog(entries, ARRAY_SIZE(entries), "each set-up after the failed write is logged");
+    ExpectLog(entries, ARRAY_SIZE(entries), "each set-up with the line gone is logged");
+}
+
+// The lines a try of the module's own to set the port up again logs.
+#define RECONNECT_LINES \
+    "Reconnect Called ", "Init port=COM3, num=3", "Init port=COM3, num=3", "Init COM3,9600,8,0,0"
+
+// Calls timed while the module waits between tries, for the record.
+enum { CALLS_WHILE_GONE = 100000 };
+
+// A host that never calls Init again: after a failed write, the module tries
+// the set-up of the last Init by itself, at most once a second, and once the
+// line is back the display is woken and the call's own bytes follow, on the
+// geometry that Init set.
+static void WritesBringTheDisplayBack(void)
+{
+    if (!LoadFreshDriver(&api))
+        return;
+    unsigned char ok = 0;
+    api.Init(40, 4, LOGGED_PARAMETERS, &ok);
+    CheckInt(1, ok, "Init on 40 x 4");
+    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "the power-resume sequence");
+    if (UnplugLine()) {
+        api.Write("lost");
+        api.SetPosition(1, 4);
+        Sleep(RECONNECT_WAIT_MS);
+        DWORD tryMs = Timed([] { api.Write("gone"); });
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        for (int i = 0; i < CALLS_WHILE_GONE; i++)
+            api.PowerResume();
+        QueryPerformanceCounter(&end);
+        printf("    with the line gone: a try took %lu ms, a call between tries %.1f ns\n",
+               (unsigned long)tryMs,
+               (double)(end.QuadPart - start.QuadPart) * 1e9 / (double)frequency.QuadPart /
+                   CALLS_WHILE_GONE);
+        Sleep(RECONNECT_WAIT_MS);
+        api.Write("still gone");
+    }
+    if (PlugLine()) {
+        Sleep(RECONNECT_WAIT_MS);
+        api.Write("back");
+        unsigned char woken[sizeof POWER_RESUME + 4];
+        memcpy(woken, POWER_RESUME, sizeof POWER_RESUME);
+        memcpy(woken + sizeof POWER_RESUME, "back", 4);
+        ExpectLine(woken, sizeof woken, "the display is woken, then the text follows");
+        api.SetPosition(1, 4);
+        const unsigned char lastRow[] = {0x1B, 0x13, 0x78};
+        ExpectLine(lastRow, sizeof lastRow, "row 4 of the 40 x 4 geometry");
+    }
+    DoneAndUnload(&api);
+    ExpectCallsReturned();
+
+    char writeError[COMPOSED_TEXT_SIZE], doesNotExist[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(writeError, "Error writing string", LINE_GONE_ERROR, true);
+    ExpectedErrorText(doesNotExist, "Serial Port does not exist", ERROR_FILE_NOT_FOUND, true);
+    const char *const entries[] = {
+        BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
+        "Write lost", writeError, "SetPosition x=1, y=4",
+        RECONNECT_LINES, doesNotExist, "Write gone",
+        RECONNECT_LINES, "Write still gone",
+        RECONNECT_LINES, "Write back", "SetPosition x=1, y=4", "Done Bye",
+    };
+    ExpectLog(entries, ARRAY_SIZE(entries), "each try is logged, a series' error once");
 }
 
 // ---------------------------------------------------------------------------
 // The far end stops reading
 
 // Writes 255-byte texts into a paused line until one has to wait for its
-// timeout. Returns false, with a failed check, when the line never backs up.
-static bool FillLine(void)
+// timeout. Returns how many it wrote, or 0, with a failed check, when the
+// line never backs up.
+static int FillLine(void)
 {
     static char text[256];
     memset(text, 'p', 255);
@@ -167,7 +227,7 @@ static bool FillLine(void)
         took = Timed([] { api.Write(text); });
     printf("    the line backed up after %d writes of 255 bytes\n", writes);
     CheckTrue(writes < 1000, "the line backs up");
-    return writes < 1000;
+    return writes < 1000 ? writes : 0;
 }
 
 // Lets the far end read again and discards the backlog.
@@ -178,34 +238,53 @@ static void FlowAgain(void)
     DrainLine();
 }
 
-// The line backs up until writes wait for their timeouts. Every call still
-// returns; a write cut short by its timeout is not a failure, so the port
-// stays configured, and texts flow again once the far end reads.
-static void PeerStopsReading(void)
+// The line backs up until a write is cut short by its timeout. That write
+// is a failed one: it is logged, the calls right after it send nothing, and
+// once the far end reads again the module sets the port up afresh. Done on
+// a backed-up line returns too.
+static void ShortWriteOnBackedUpLine(void)
 {
-    if (!StartDriver(&api, GOOD_PARAMETERS))
+    if (!StartDriver(&api, LOGGED_PARAMETERS))
         return;
-    unsigned char ok = 0;
+    static const char *entries[1100] = {BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES};
+    size_t count = 7;
+    static char filled[256 + 8];
+    snprintf(filled, sizeof filled, "Write %255.255s", "");
+    memset(filled + 6, 'p', 255);
+    char timeoutError[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(timeoutError, "Error writing string", ERROR_TIMEOUT, true);
     if (PauseLine()) {
-        if (FillLine()) {
+        int writes = FillLine();
+        if (writes) {
             Timed([] { api.Write("more"); });
             Timed([] { api.SetPosition(1, 1); });
             Timed([] { api.PowerResume(); });
-            Timed([&ok] { api.Init(20, 2, GOOD_PARAMETERS, &ok); });
-            CheckInt(1, ok, "Init on a backed-up line");
         }
+        for (int i = 0; i < writes; i++)
+            entries[count++] = filled;
+        const char *const after[] = {timeoutError, "Write more", "SetPosition x=1, y=1"};
+        for (size_t i = 0; writes && i < ARRAY_SIZE(after); i++)
+            entries[count++] = after[i];
         FlowAgain();
     }
-    ok = 0;
-    api.Init(20, 2, GOOD_PARAMETERS, &ok);
-    CheckInt(1, ok, "Init once the line flows again");
-    ExpectNothing("writes cut short are no failures: the port still counts as configured");
+    Sleep(RECONNECT_WAIT_MS);
     api.Write("flowing");
-    ExpectLineText("flowing", "texts arrive once the far end reads again");
+    unsigned char woken[sizeof POWER_RESUME + 7];
+    memcpy(woken, POWER_RESUME, sizeof POWER_RESUME);
+    memcpy(woken + sizeof POWER_RESUME, "flowing", 7);
+    ExpectLine(woken, sizeof woken, "once the far end reads, the port is set up afresh");
+    const char *const reconnected[] = {RECONNECT_LINES, "Write flowing"};
+    for (size_t i = 0; i < ARRAY_SIZE(reconnected); i++)
+        entries[count++] = reconnected[i];
+    ExpectLog(entries, count, "the write cut short is logged as a failure, once");
 
+    unsigned char ok = 0;
     if (PauseLine()) {
-        if (FillLine())
+        if (FillLine()) {
+            Timed([&ok] { api.Init(20, 2, GOOD_PARAMETERS, &ok); });
+            CheckInt(1, ok, "Init on a backed-up line opens the port again");
             Timed([] { api.Done(); });
+        }
         FlowAgain();
     }
     ExpectCallsReturned();
@@ -214,25 +293,6 @@ static void PeerStopsReading(void)
     CheckInt(1, ok, "Init after a Done on a backed-up line");
     ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "Done closed the port: the set-up ran again");
     DoneAndUnload(&api);
-}
-
-static DWORD WINAPI FillLineThread(void *)
-{
-    FillLine();
-    return 0;
-}
-
-// FillLine on a thread of its own, so that a write that never returns is
-// reported rather than hanging the test; the line is let flow to free it.
-static void ExpectFillReturns(const char *what)
-{
-    HANDLE thread = CreateThread(NULL, 0, FillLineThread, NULL, 0, NULL);
-    bool returned = WaitForSingleObject(thread, FILL_WATCHDOG_MS) == WAIT_OBJECT_0;
-    CheckTrue(returned, what);
-    if (!returned)
-        ResumeLine();
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
 }
 
 // A port that refused its settings stays open and takes writes: they too
@@ -246,7 +306,8 @@ static void RefusedPortBacksUp(void)
     CheckInt(0, ok, "the line refuses 9 data bits");
     CheckTrue(strncmp(result, "Failed to set Serial Port state : ", 34) == 0, "the refusal is reported");
     if (PauseLine()) {
-        ExpectFillReturns("writes on the refused port return when the line backs up");
+        ExpectReturnsWithin(FILL_WATCHDOG_MS, [] { FillLine(); }, [] { ResumeLine(); },
+                            "writes on the refused port return when the line backs up");
         FlowAgain();
     }
     ExpectCallsReturned();
@@ -294,7 +355,11 @@ static unsigned DirtySlot(unsigned char value)
 }
 
 // How a parameter string of the table below ends the set-up.
-enum SetUpOutcome { SET_UP, REFUSED, NO_DATA_BITS, NO_PARITY, NO_PORT };
+enum SetUpOutcome { SET_UP, REFUSED, NO_DATA_BITS, NO_PARITY, NO_PORT, NOT_A_PORT };
+
+// A file in the scenario's folder that a careless host names as its port.
+static const char HOSTILE_FILE[] = "receipt.txt";
+static const char HOSTILE_FILE_CONTENT[] = "Total 12.34\r\n";
 
 static const struct {
     const char *parameters;
@@ -306,6 +371,7 @@ static const struct {
     {"COM3,9600,,N,1", NO_DATA_BITS}, {NULL, NO_DATA_BITS},
     {"", NO_DATA_BITS},             {"Default", NO_DATA_BITS},
     {"COM3,9600,8,,1", NO_PARITY},  {"COM200,9600,8,N,1", NO_PORT},
+    {"receipt.txt,9600,8,N,1", NOT_A_PORT},
 };
 
 // What the module should hold, followed from outside through its calls.
@@ -427,19 +493,18 @@ static void HostileInit(int call)
     model.portOpen = false;
     model.columns = columns;
     model.rows = rows;
-    char expected[1200];
+    char expected[COMPOSED_TEXT_SIZE];
     switch (outcome) {
     case SET_UP: snprintf(expected, sizeof expected, "%s", DRIVER_NAME); break;
     case REFUSED: snprintf(expected, sizeof expected, "Failed to set Serial Port state : "); break;
+    case NOT_A_PORT: snprintf(expected, sizeof expected, "Failed to get Serial Port state : "); break;
     case NO_DATA_BITS: snprintf(expected, sizeof expected, "Data bits Incorrect?"); break;
     case NO_PARITY: snprintf(expected, sizeof expected, "Parity Incorrect?"); break;
-    case NO_PORT:
-        snprintf(expected, sizeof expected, "Serial Port does not exist : %s",
-                 SystemText(ERROR_FILE_NOT_FOUND));
-        break;
+    case NO_PORT: ExpectedErrorText(expected, "Serial Port does not exist", ERROR_FILE_NOT_FOUND); break;
     }
-    // The refused set-up's text ends in a system text this test cannot know.
-    bool textOk = result && (outcome == REFUSED ? strncmp(result, expected, strlen(expected)) == 0
+    // The refused set-ups' texts end in a system text this test cannot know.
+    bool prefixOnly = outcome == REFUSED || outcome == NOT_A_PORT;
+    bool textOk = result && (prefixOnly ? strncmp(result, expected, strlen(expected)) == 0
                                                 : strcmp(result, expected) == 0);
     HostileCheck(textOk, call, expected, result);
     HostileCheck(!ok || okFlag == (outcome == SET_UP), call, "ok flag of a set-up", result);
@@ -550,6 +615,10 @@ static void HostileCalls(void)
     randomState = HOSTILE_SEED;
     printf("    seed 0x%08X, %d calls\n", HOSTILE_SEED, HOSTILE_CALLS);
 
+    HANDLE file = CreateFileA(HOSTILE_FILE, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    WriteFile(file, HOSTILE_FILE_CONTENT, sizeof HOSTILE_FILE_CONTENT - 1, &written, NULL);
+    CloseHandle(file);
     if (!LoadFreshDriver(&api))
         return;
     ResetModel();
@@ -565,6 +634,9 @@ static void HostileCalls(void)
            (unsigned long)received, (unsigned long)(GetTickCount() - start));
     PrintCallCounts(HOSTILE_CALLS);
     ExpectCallsReturned();
+    char content[64];
+    CheckText(HOSTILE_FILE_CONTENT, ReadWholeFile(HOSTILE_FILE, content, sizeof content) >= 0 ? content : "",
+              "the file named as a port is unchanged");
 
     CheckInt(0, hostile.mismatches, "results that differ from the model");
     CheckTrue(!model.overflowed, "the calls stayed within the line buffer");
@@ -775,8 +847,9 @@ static void StackPerExport(void)
 
 static const Scenario SCENARIOS[] = {
     {"line_vanishes", LineVanishes},
-    {"init_after_failed_write", InitAfterFailedWrite},
-    {"peer_stops_reading", PeerStopsReading},
+    {"pulled_line_then_init", PulledLineThenInit},
+    {"writes_bring_the_display_back", WritesBringTheDisplayBack},
+    {"short_write_on_backed_up_line", ShortWriteOnBackedUpLine},
     {"refused_port_backs_up", RefusedPortBacksUp},
     {"hostile_calls", HostileCalls},
     {"reload_cycles", ReloadCycles},

@@ -148,6 +148,17 @@ static void PulledLineThenInit(void)
     ExpectLog(entries, ARRAY_SIZE(entries), "each set-up with the line gone is logged");
 }
 
+// Checks that the power-resume sequence arrived, then text: a display set
+// up again before the call's own bytes.
+static void ExpectWokenThen(const char *text, const char *what)
+{
+    unsigned char woken[sizeof POWER_RESUME + 32];
+    size_t length = strlen(text) < 32 ? strlen(text) : 32;
+    memcpy(woken, POWER_RESUME, sizeof POWER_RESUME);
+    memcpy(woken + sizeof POWER_RESUME, text, length);
+    ExpectLine(woken, sizeof POWER_RESUME + length, what);
+}
+
 // The lines a try of the module's own to set the port up again logs.
 #define RECONNECT_LINES \
     "Reconnect Called ", "Init port=COM3, num=3", "Init port=COM3, num=3", "Init COM3,9600,8,0,0"
@@ -188,10 +199,7 @@ static void WritesBringTheDisplayBack(void)
     if (PlugLine()) {
         Sleep(RECONNECT_WAIT_MS);
         api.Write("back");
-        unsigned char woken[sizeof POWER_RESUME + 4];
-        memcpy(woken, POWER_RESUME, sizeof POWER_RESUME);
-        memcpy(woken + sizeof POWER_RESUME, "back", 4);
-        ExpectLine(woken, sizeof woken, "the display is woken, then the text follows");
+        ExpectWokenThen("back", "the display is woken, then the text follows");
         api.SetPosition(1, 4);
         const unsigned char lastRow[] = {0x1B, 0x13, 0x78};
         ExpectLine(lastRow, sizeof lastRow, "row 4 of the 40 x 4 geometry");
@@ -269,10 +277,7 @@ static void ShortWriteOnBackedUpLine(void)
     }
     Sleep(RECONNECT_WAIT_MS);
     api.Write("flowing");
-    unsigned char woken[sizeof POWER_RESUME + 7];
-    memcpy(woken, POWER_RESUME, sizeof POWER_RESUME);
-    memcpy(woken + sizeof POWER_RESUME, "flowing", 7);
-    ExpectLine(woken, sizeof woken, "once the far end reads, the port is set up afresh");
+    ExpectWokenThen("flowing", "once the far end reads, the port is set up afresh");
     const char *const reconnected[] = {RECONNECT_LINES, "Write flowing"};
     for (size_t i = 0; i < ARRAY_SIZE(reconnected); i++)
         entries[count++] = reconnected[i];

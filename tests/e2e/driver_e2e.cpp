@@ -11,7 +11,7 @@
 #include "driver_api.h"
 #include "display_bytes.h"
 #include "line.h"
-#include "log_file.h"
+#include "files.h"
 
 static const char GOOD_PARAMETERS[] = "COM3,9600,8,N,1";
 // A port number with no device behind it in the test's Wine prefix.
@@ -21,7 +21,7 @@ static DriverApi api;
 
 static void ExpectCursor(unsigned char address, const char *what)
 {
-    const unsigned char command[] = {0x1B, 0x13, address};
+    const unsigned char command[] = CURSOR_COMMAND(address);
     ExpectLine(command, sizeof command, what);
 }
 
@@ -261,10 +261,7 @@ static void NotAPort(void)
     } targets[] = {{absolute, false}, {SALES_FILE, false}, {NOT_A_PORT_PIPE, true}};
     for (size_t i = 0; i < ARRAY_SIZE(targets); i++) {
         printf("    %s\n", targets[i].path);
-        HANDLE file = CreateFileA(SALES_FILE, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-        DWORD written = 0;
-        WriteFile(file, SALES, sizeof SALES - 1, &written, NULL);
-        CloseHandle(file);
+        WriteWholeFile(SALES_FILE, SALES);
         HANDLE probed = targets[i].pipe ? MakePipe() : INVALID_HANDLE_VALUE;
         unsigned long error = StateErrorOf(targets[i].path);
         CloseHandle(probed);
@@ -285,8 +282,8 @@ static void NotAPort(void)
             CloseHandle(pipeServer);
         } else {
             char now[sizeof SALES + 64];
-            CheckText(SALES, ReadWholeFile(SALES_FILE, now, sizeof now) >= 0 ? now : "",
-                      "the file is unchanged, byte for byte");
+            ReadWholeFile(SALES_FILE, now, sizeof now);
+            CheckText(SALES, now, "the file is unchanged, byte for byte");
         }
         ExpectNothing("nothing reached the line");
         ExpectSetUp(&api, GOOD_PARAMETERS);

@@ -13,6 +13,7 @@
 #include "checks.h"
 #include "display_bytes.h"
 #include "driver_api.h"
+#include "files.h"
 #include "line.h"
 #include "log_file.h"
 #include "process_probe.h"
@@ -152,11 +153,10 @@ static void PulledLineThenInit(void)
 // up again before the call's own bytes.
 static void ExpectWokenThen(const char *text, const char *what)
 {
-    unsigned char woken[sizeof POWER_RESUME + 32];
-    size_t length = strlen(text) < 32 ? strlen(text) : 32;
-    memcpy(woken, POWER_RESUME, sizeof POWER_RESUME);
-    memcpy(woken + sizeof POWER_RESUME, text, length);
-    ExpectLine(woken, sizeof POWER_RESUME + length, what);
+    ExpectedRuns woken = {};
+    AddRun(&woken, POWER_RESUME, sizeof POWER_RESUME);
+    AddText(&woken, text);
+    ExpectRuns(&woken, what);
 }
 
 // The lines a try of the module's own to set the port up again logs.
@@ -201,7 +201,7 @@ static void WritesBringTheDisplayBack(void)
         api.Write("back");
         ExpectWokenThen("back", "the display is woken, then the text follows");
         api.SetPosition(1, 4);
-        const unsigned char lastRow[] = {0x1B, 0x13, 0x78};
+        const unsigned char lastRow[] = CURSOR_COMMAND(0x78);
         ExpectLine(lastRow, sizeof lastRow, "row 4 of the 40 x 4 geometry");
     }
     DoneAndUnload(&api);
@@ -534,7 +534,7 @@ static void HostileCall(int call)
         hostile.callKind[call] = 'S';
         unsigned char x = HostileByte(model.columns), y = HostileByte(model.rows);
         ((SetPositionSlots)(AnyFunction)api.SetPosition)(DirtySlot(x), DirtySlot(y));
-        const unsigned char command[] = {0x1B, 0x13, ModelCell(x, y)};
+        const unsigned char command[] = CURSOR_COMMAND(ModelCell(x, y));
         ModelSends(command, sizeof command);
     } else if (pick < 68) {
         hostile.callKind[call] = 'P';
@@ -620,10 +620,7 @@ static void HostileCalls(void)
     randomState = HOSTILE_SEED;
     printf("    seed 0x%08X, %d calls\n", HOSTILE_SEED, HOSTILE_CALLS);
 
-    HANDLE file = CreateFileA(HOSTILE_FILE, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written = 0;
-    WriteFile(file, HOSTILE_FILE_CONTENT, sizeof HOSTILE_FILE_CONTENT - 1, &written, NULL);
-    CloseHandle(file);
+    WriteWholeFile(HOSTILE_FILE, HOSTILE_FILE_CONTENT);
     if (!LoadFreshDriver(&api))
         return;
     ResetModel();
@@ -640,8 +637,8 @@ static void HostileCalls(void)
     PrintCallCounts(HOSTILE_CALLS);
     ExpectCallsReturned();
     char content[64];
-    CheckText(HOSTILE_FILE_CONTENT, ReadWholeFile(HOSTILE_FILE, content, sizeof content) >= 0 ? content : "",
-              "the file named as a port is unchanged");
+    ReadWholeFile(HOSTILE_FILE, content, sizeof content);
+    CheckText(HOSTILE_FILE_CONTENT, content, "the file named as a port is unchanged");
 
     CheckInt(0, hostile.mismatches, "results that differ from the model");
     CheckTrue(!model.overflowed, "the calls stayed within the line buffer");
@@ -837,16 +834,14 @@ static void StackPerExport(void)
     CheckInt(1, ok, "Init through the bare pointer succeeded");
     // Init set up 20 x 2 (the low bytes), Init@16 found it set up; then two
     // of each run, the cursor at column 1 of row 2.
-    unsigned char line[64];
-    size_t length = 0;
-    auto add = [&line, &length](const void *bytes, size_t count) {
-        memcpy(line + length, bytes, count);
-        length += count;
-    };
+    ExpectedRuns line = {};
+    static const unsigned char cursor[] = CURSOR_COMMAND(0x14);
     for (int run = 0; run < 3; run++)
-        add(POWER_RESUME, sizeof POWER_RESUME);
-    add("\x1B\x13\x14\x1B\x13\x14stackstack", 16);
-    ExpectLine(line, length, "each call did its work");
+        AddRun(&line, POWER_RESUME, sizeof POWER_RESUME);
+    AddRun(&line, cursor, sizeof cursor);
+    AddRun(&line, cursor, sizeof cursor);
+    AddText(&line, "stackstack");
+    ExpectRuns(&line, "each call did its work");
     DoneAndUnload(&api);
 }
 

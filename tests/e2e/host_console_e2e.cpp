@@ -10,9 +10,10 @@
 #include "checks.h"
 #include "display_bytes.h"
 #include "driver_api.h"
+#include "files.h"
 #include "line.h"
 
-enum { OUTPUT_SIZE = 8192, RUN_LIMIT_MS = 20000 };
+enum { OUTPUT_SIZE = 8192 };
 
 struct ConsoleCase {
     const char *arguments;  // the console's command line after its own name
@@ -22,64 +23,16 @@ struct ConsoleCase {
     const char *stderrPart; // a piece its standard error must hold ("" for none at all)
 };
 
-static HANDLE InheritableFile(const char *name, DWORD access, DWORD disposition)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    return CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
-                       FILE_ATTRIBUTE_NORMAL, NULL);
-}
-
-static void ReadWhole(const char *name, char *text, size_t size)
-{
-    text[0] = '\0';
-    FILE *file = fopen(name, "rb");
-    if (!file)
-        return;
-    size_t length = fread(text, 1, size - 1, file);
-    text[length] = '\0';
-    fclose(file);
-}
-
-// Runs the console with the case's arguments and input, its output going
-// to files. Returns its exit status, or -1 when it could not be run.
+// Runs the console beside the module with the case's arguments and input.
 static int RunConsole(const ConsoleCase *run, char *out, char *err, size_t size)
 {
-    FILE *input = fopen("input.txt", "wb");
-    if (input) {
-        fputs(run->input, input);
-        fclose(input);
-    }
     char console[MAX_PATH];
     const char *name = strrchr(driverPath, '\\');
     snprintf(console, sizeof console, "%.*shost_console.exe",
              name ? (int)(name - driverPath + 1) : 0, driverPath);
     char commandLine[2048];
     snprintf(commandLine, sizeof commandLine, "\"%s\" %s", console, run->arguments);
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = InheritableFile("input.txt", GENERIC_READ, OPEN_EXISTING);
-    startup.hStdOutput = InheritableFile("stdout.txt", GENERIC_WRITE, CREATE_ALWAYS);
-    startup.hStdError = InheritableFile("stderr.txt", GENERIC_WRITE, CREATE_ALWAYS);
-    PROCESS_INFORMATION process;
-    int status = -1;
-    if (CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
-        DWORD code = (DWORD)-1;
-        if (WaitForSingleObject(process.hProcess, RUN_LIMIT_MS) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.hProcess, &code);
-        else
-            TerminateProcess(process.hProcess, code);
-        status = (int)code;
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(startup.hStdInput);
-    CloseHandle(startup.hStdOutput);
-    CloseHandle(startup.hStdError);
-    ReadWhole("stdout.txt", out, size);
-    ReadWhole("stderr.txt", err, size);
-    return status;
+    return RunChild(commandLine, run->input, out, err, size);
 }
 
 static void CheckHolds(const char *part, const char *text, const char *what)
@@ -105,30 +58,27 @@ static void RunCase(const ConsoleCase *run)
 // Every way of giving commands reaches the module, escapes decoded.
 static void CommandsReachTheModule(void)
 {
-    static const unsigned char scene[] = {
-        0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08, 0x1B, 0x0C, 0x1B, 0x0E, 0x1B, 0x20,  // init
-        0x1B, 0x13, 0x14,                                                        // pos 1 2
-        '\\', 'H',  'i',  '!',  0x1B,                                             // write
-        0x1B, 0x02,                                                              // done
-    };
     static const ConsoleCase run = {
         "\"init 20 2 default\" \"pos 1 2\" \"write \\\\Hi\\x21\\x1b\" done", "", 0,
         "> init 20 2 default\r\n  ok=1 \"KESMARD v1.0.56.296\"\r\n> pos 1 2", ""};
     DrainLine();
     RunCase(&run);
-    ExpectLine(scene, sizeof scene, "the commands' bytes, in order");
+    ExpectedRuns scene = {};
+    static const unsigned char cursor[] = CURSOR_COMMAND(0x14);
+    AddRun(&scene, POWER_RESUME, sizeof POWER_RESUME);  // init
+    AddRun(&scene, cursor, sizeof cursor);              // pos 1 2
+    AddText(&scene, "\\Hi!\x1B");                      // write
+    AddRun(&scene, CLOSING, sizeof CLOSING);            // done
+    ExpectRuns(&scene, "the commands' bytes, in order");
 
-    FILE *script = fopen("scene.txt", "wb");
-    if (script) {
-        fputs("# a comment, then a blank line\r\n\r\ninit 20 2 default\r\nwrite  two\r\n", script);
-        fclose(script);
-    }
+    WriteWholeFile("scene.txt", "# a comment, then a blank line\r\n\r\ninit 20 2 default\r\nwrite  two\r\n");
     static const ConsoleCase fromScript = {"--script scene.txt", "", 0, "> write  two", ""};
     RunCase(&fromScript);
     // Blanks after the first one belong to the text.
-    static const unsigned char scriptBytes[] = {0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08, 0x1B, 0x0C,
-                                                0x1B, 0x0E, 0x1B, 0x20, ' ',  't',  'w',  'o'};
-    ExpectLine(scriptBytes, sizeof scriptBytes, "the script's init and text");
+    ExpectedRuns scriptBytes = {};
+    AddRun(&scriptBytes, POWER_RESUME, sizeof POWER_RESUME);
+    AddText(&scriptBytes, " two");
+    ExpectRuns(&scriptBytes, "the script's init and text");
 
     static const ConsoleCase fromInput = {"", "init 20 2 default\nname\nusage\ndefaults\nresume\n", 0,
                                           "  \"KESMARD v1.0.56.296\"\r\n> usage\r\n"
@@ -136,10 +86,10 @@ static void CommandsReachTheModule(void)
                                           "  \"COM3,9600,8,N,1\"",
                                           ""};
     RunCase(&fromInput);
-    unsigned char twice[2 * sizeof POWER_RESUME];
-    memcpy(twice, POWER_RESUME, sizeof POWER_RESUME);
-    memcpy(twice + sizeof POWER_RESUME, POWER_RESUME, sizeof POWER_RESUME);
-    ExpectLine(twice, sizeof twice, "init and resume from standard input");
+    ExpectedRuns twice = {};
+    AddRun(&twice, POWER_RESUME, sizeof POWER_RESUME);
+    AddRun(&twice, POWER_RESUME, sizeof POWER_RESUME);
+    ExpectRuns(&twice, "init and resume from standard input");
 }
 
 // Each failure is one line on standard error and its own exit status.

@@ -6,7 +6,7 @@
 #include <string.h>
 
 #include "checks.h"
-#include "log_file.h"
+#include "files.h"
 
 enum {
     ARRIVAL_LIMIT_MS = 1000,  // how long expected bytes may take to arrive
@@ -80,6 +80,26 @@ void ExpectLineText(const char *expected, const char *what)
     ExpectLine((const unsigned char *)expected, strlen(expected), what);
 }
 
+void AddRun(ExpectedRuns *runs, const void *bytes, size_t count)
+{
+    if (runs->length + count > sizeof runs->bytes) {
+        CheckTrue(false, "the expected runs fit their buffer");
+        return;
+    }
+    memcpy(runs->bytes + runs->length, bytes, count);
+    runs->length += count;
+}
+
+void AddText(ExpectedRuns *runs, const char *text)
+{
+    AddRun(runs, text, strlen(text));
+}
+
+void ExpectRuns(const ExpectedRuns *runs, const char *what)
+{
+    ExpectLine(runs->bytes, runs->length, what);
+}
+
 void ExpectNothing(const char *what)
 {
     ExpectLine((const unsigned char *)"", 0, what);
@@ -145,11 +165,7 @@ static bool ChangeLine(const char *action)
     snprintf(pending, sizeof pending, "%s\\request.tmp", folder);
     snprintf(done, sizeof done, "%s\\done", folder);
     DeleteFileA(done);
-    HANDLE file = CreateFileA(pending, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD written = 0;
-    WriteFile(file, action, (DWORD)strlen(action), &written, NULL);
-    CloseHandle(file);
-    if (!MoveFileA(pending, request)) {
+    if (!WriteWholeFile(pending, action) || !MoveFileA(pending, request)) {
         CheckTrue(false, "the line change is requested");
         return false;
     }

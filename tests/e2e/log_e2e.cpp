@@ -11,6 +11,7 @@
 #include "checks.h"
 #include "driver_api.h"
 #include "display_bytes.h"
+#include "files.h"
 #include "line.h"
 #include "log_file.h"
 
@@ -43,10 +44,13 @@ static void DefaultLog(void)
         "SetPosition x=1, y=2", "Write Hello", "Done Bye",
     };
     ExpectLog(entries, ARRAY_SIZE(entries), "log of a run on the default port");
-    static const unsigned char line[] = {0x1B, 0x13, 0x14, 'H', 'e', 'l', 'l', 'o',
-                                         0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08, 0x1B, 0x0C,
-                                         0x1B, 0x0E, 0x1B, 0x20, 0x1B, 0x02};
-    ExpectLine(line, sizeof line, "the log changes nothing on the line");
+    ExpectedRuns line = {};
+    static const unsigned char cursor[] = CURSOR_COMMAND(0x14);
+    AddRun(&line, cursor, sizeof cursor);
+    AddText(&line, "Hello");
+    AddRun(&line, POWER_RESUME, sizeof POWER_RESUME);
+    AddRun(&line, CLOSING, sizeof CLOSING);
+    ExpectRuns(&line, "the log changes nothing on the line");
     UnloadDriver(&api);
 }
 
@@ -150,39 +154,13 @@ static void SetUpAgainAfterFailure(void)
     UnloadDriver(&api);
 }
 
-// How long a child host may run before it counts as hung and is ended.
-enum { CHILD_LIMIT_MS = 30000 };
-
 // Runs a host in a child process, so that its standard output can be read.
 static void RunChildHost(const char *parameters, char *output, size_t size)
 {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    HANDLE out = CreateFileA("child-output.txt", GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    char self[MAX_PATH], command[3 * MAX_PATH];
+    char self[MAX_PATH], command[3 * MAX_PATH], errors[1024];
     GetModuleFileNameA(NULL, self, sizeof self);
     snprintf(command, sizeof command, "\"%s\" \"%s\" --host-run %s", self, driverPath, parameters);
-    PROCESS_INFORMATION child;
-    if (CreateProcessA(NULL, command, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &child)) {
-        bool ended = WaitForSingleObject(child.hProcess, CHILD_LIMIT_MS) == WAIT_OBJECT_0;
-        CheckTrue(ended, "the child host ends in time");
-        if (!ended) {
-            TerminateProcess(child.hProcess, 1);
-            WaitForSingleObject(child.hProcess, INFINITE);
-        }
-        CloseHandle(child.hProcess);
-        CloseHandle(child.hThread);
-    } else {
-        CheckTrue(false, "child host starts");
-    }
-    CloseHandle(out);
-    if (ReadWholeFile("child-output.txt", output, size) < 0)
-        output[0] = '\0';
+    RunChild(command, "", output, errors, size < sizeof errors ? size : sizeof errors);
 }
 
 static void UnopenableLog(void)
@@ -194,7 +172,7 @@ static void UnopenableLog(void)
         CreateDirectoryA(folder, NULL);
         SetCurrentDirectoryA(folder);
         if (i == 0)
-            CloseHandle(CreateFileA("logs", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+            WriteWholeFile("logs", "");
         else
             CreateDirectoryA("logs", NULL), CreateDirectoryA(LOG_PATH, NULL);
 
@@ -202,9 +180,11 @@ static void UnopenableLog(void)
         char output[256];
         RunChildHost("defaultLog", output, sizeof output);
         CheckText("Failed to open ini file", output, blockers[i]);
-        static const unsigned char line[] = {0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08, 0x1B, 0x0C, 0x1B,
-                                             0x0E, 0x1B, 0x20, 'H', 'e', 'l', 'l', 'o', 0x1B, 0x02};
-        ExpectLine(line, sizeof line, "the module goes on working without its log");
+        ExpectedRuns line = {};
+        AddRun(&line, POWER_RESUME, sizeof POWER_RESUME);
+        AddText(&line, "Hello");
+        AddRun(&line, CLOSING, sizeof CLOSING);
+        ExpectRuns(&line, "the module goes on working without its log");
         SetCurrentDirectoryA("..");
     }
 }

@@ -5,21 +5,9 @@
 #include <string.h>
 
 #include "checks.h"
+#include "files.h"
 
 enum { TIMESTAMP_LENGTH = 17 };
-
-long ReadWholeFile(const char *path, char *buffer, size_t size)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return -1;
-    DWORD length = 0;
-    ReadFile(file, buffer, (DWORD)size - 1, &length, NULL);
-    CloseHandle(file);
-    buffer[length] = '\0';
-    return (long)length;
-}
 
 // "HH:MM:SS dd/mm/yy": digits where the pattern has 'd'.
 static bool IsTimestamp(const char *text)

@@ -11,10 +11,6 @@ static const char OPENED_LINE[] = "Log File opened for  KESMARD";
 // Large enough for the log of any scenario.
 enum { LOG_BUFFER_SIZE = 65536 };
 
-// Reads a whole file into buffer, terminated; returns its length, or -1
-// when it does not exist.
-long ReadWholeFile(const char *path, char *buffer, size_t size);
-
 // Checks the log holds exactly these entries, each "<tag> <text>" as the
 // module passed it: a timestamp and a space before it, and every line feed
 // (its own and the one that ends it) written as CR LF.

@@ -12,15 +12,13 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "../tests/e2e/display_bytes.h"
 #include "../tools/module_loader.h"
 
 enum { DEFAULT_BATCHES = 7, DEFAULT_CALLS = 10000, MAX_BATCHES = 101, CYCLE_BATCHES = 5,
        CYCLES_PER_BATCH = 20 };
 
-static const unsigned char POWER_RESUME[] = {0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08,
-                                             0x1B, 0x0C, 0x1B, 0x0E, 0x1B, 0x20};
-static const unsigned char CLOSING[] = {0x1B, 0x02};
-static const unsigned char CURSOR[] = {0x1B, 0x13, 0x14};
+static const unsigned char CURSOR[] = CURSOR_COMMAND(0x14);
 static const char TEXT40[] = "Total due              EUR         12.34";
 static const char LOG_LINE40[] =
     "12:34:56 08/12/26 Write Total due              EUR         12.34\n";

@@ -35,7 +35,18 @@ bool PlugLine(void);    // a new pair under the same names; COM4 is reopened
 bool PauseLine(void);   // the far end stops reading: the line backs up
 bool ResumeLine(void);  // the far end reads again
 
+// The bytes a scenario expects, put together run by run.
+struct ExpectedRuns {
+    unsigned char bytes[512];
+    size_t length;
+};
+
+// Appends a run; one that does not fit is a failed check.
+void AddRun(ExpectedRuns *runs, const void *bytes, size_t count);
+void AddText(ExpectedRuns *runs, const char *text);
+
 // Checks that exactly these bytes arrived, in hex on failure.
 void ExpectLine(const unsigned char *expected, size_t length, const char *what);
 void ExpectLineText(const char *expected, const char *what);
 void ExpectNothing(const char *what);
+void ExpectRuns(const ExpectedRuns *runs, const char *what);

@@ -13,7 +13,6 @@
 #include "line.h"
 #include "files.h"
 
-static const char GOOD_PARAMETERS[] = "COM3,9600,8,N,1";
 // A port number with no device behind it in the test's Wine prefix.
 static const char MISSING_PORT_PARAMETERS[] = "COM200,9600,8,N,1";
 
@@ -120,9 +119,6 @@ static void ArgumentSlots(void)
 {
     if (!LoadFreshDriver(&api))
         return;
-    typedef const char *(__stdcall * InitSlots)(unsigned, unsigned, const char *, unsigned char *);
-    typedef void(__stdcall * SetPositionSlots)(unsigned, unsigned);
-    typedef void (*AnyFunction)(void);  // casting through it is allowed
     unsigned char ok = 0;
     ((InitSlots)(AnyFunction)api.Init)(0xDEAD0028u, 0x12345604u, GOOD_PARAMETERS, &ok);
     CheckInt(1, ok, "Init with dirty slots");

@@ -43,11 +43,13 @@ static DWORD ReadSome(unsigned char *buffer, size_t size, DWORD waitMs)
     return got;
 }
 
-void DrainLine(void)
+size_t DrainLine(void)
 {
     unsigned char scratch[LINE_BUFFER_SIZE];
-    while (ReadSome(scratch, sizeof scratch, 20) > 0) {
-    }
+    size_t drained = 0;
+    for (DWORD got = 1; got > 0; drained += got)
+        got = ReadSome(scratch, sizeof scratch, 20);
+    return drained;
 }
 
 size_t ReadArrived(unsigned char *buffer, size_t size)

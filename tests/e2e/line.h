@@ -9,8 +9,8 @@
 bool OpenDisplayEnd(void);
 void CloseDisplayEnd(void);
 
-// Discards whatever is waiting on the line.
-void DrainLine(void);
+// Discards whatever is waiting on the line; returns how many bytes.
+size_t DrainLine(void);
 
 // Takes what has arrived so far, without waiting. Returns the count read.
 size_t ReadArrived(unsigned char *buffer, size_t size);

@@ -1,0 +1,349 @@
+// A hundred thousand calls of the real module in seeded random order with
+// hostile arguments, while a reader keeps the line flowing: the line must
+// carry exactly what a model of the module predicts, and every call must
+// return within the line's timeouts.
+//
+// Usage: hostile_calls_e2e.exe PATH-TO-DLL [SCENARIO-FILTER]
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "checks.h"
+#include "display_bytes.h"
+#include "driver_api.h"
+#include "files.h"
+#include "line.h"
+#include "timed_calls.h"
+
+static DriverApi api;
+
+enum {
+    HOSTILE_CALLS = 100000,
+    HOSTILE_SEED = 0x5EED2026,
+    LINE_CAPACITY = 16 << 20,  // far more than the calls can send
+    REPORTED_MISMATCHES = 5,   // of each kind, printed in full
+};
+
+// xorshift32: the same calls on every run, so that a failure can be replayed.
+static unsigned randomState;
+
+static unsigned Random(void)
+{
+    randomState ^= randomState << 13;
+    randomState ^= randomState >> 17;
+    randomState ^= randomState << 5;
+    return randomState;
+}
+
+static unsigned RandomBelow(unsigned bound)
+{
+    return Random() % bound;
+}
+
+// A random low byte under random high bytes.
+static unsigned DirtySlot(unsigned char value)
+{
+    return (Random() & 0xFFFFFF00u) | value;
+}
+
+// How a parameter string of the table below ends the set-up.
+enum SetUpOutcome { SET_UP, REFUSED, NO_DATA_BITS, NO_PARITY, NO_PORT, NOT_A_PORT };
+
+// A file in the scenario's folder that a careless host names as its port.
+static const char HOSTILE_FILE[] = "receipt.txt";
+static const char HOSTILE_FILE_CONTENT[] = "Total 12.34\r\n";
+
+static const struct {
+    const char *parameters;
+    SetUpOutcome outcome;
+} PARAMETER_KINDS[] = {
+    {"COM3,9600,8,N,1", SET_UP},    {"default", SET_UP},
+    {"COM12,9600,8,N,1", SET_UP},   {"defaultLog", SET_UP},
+    {"COM3,9600,9,N,1", REFUSED},   // the line refuses 9 data bits
+    {"COM3,9600,,N,1", NO_DATA_BITS}, {NULL, NO_DATA_BITS},
+    {"", NO_DATA_BITS},             {"Default", NO_DATA_BITS},
+    {"COM3,9600,8,,1", NO_PARITY},  {"COM200,9600,8,N,1", NO_PORT},
+    {"receipt.txt,9600,8,N,1", NOT_A_PORT},
+};
+
+// What the module should hold, followed from outside through its calls.
+static struct {
+    bool portOpen;    // a port is held: configured, or left open by a refused set-up
+    bool configured;  // set up, and no write has failed since
+    int columns;
+    int rows;
+    unsigned char *line;  // every byte the line should have carried, in order
+    size_t length;
+    bool overflowed;      // more was sent than the line buffer holds
+} model;
+
+static void ResetModel(void)
+{
+    model.portOpen = model.configured = false;
+    model.columns = 20;
+    model.rows = 2;
+}
+
+// A run the module sends: it reaches the line while a port is held.
+static void ModelSends(const void *bytes, size_t length)
+{
+    if (!model.portOpen || length == 0)
+        return;
+    if (model.length + length > LINE_CAPACITY) {
+        model.overflowed = true;
+        return;
+    }
+    memcpy(model.line + model.length, bytes, length);
+    model.length += length;
+}
+
+// The cell the display's cursor command addresses, worked out afresh here:
+// out-of-range columns and rows fall back to 1, 0 wraps backwards.
+static unsigned char ModelCell(unsigned char x, unsigned char y)
+{
+    int column = x > model.columns ? 1 : x;
+    int row = y > model.rows ? 1 : y;
+    return (unsigned char)((row - 1) * model.columns + column - 1);
+}
+
+static struct {
+    int mismatches;          // calls whose result differed from the model
+    unsigned *callStart;     // where each call's bytes start on the line
+    char *callKind;          // which entry point each call went to
+} hostile;
+
+static void HostileCheck(bool ok, int call, const char *what, const char *got)
+{
+    if (ok)
+        return;
+    if (hostile.mismatches++ < REPORTED_MISMATCHES)
+        printf("      call %d: %s (got \"%.60s\")\n", call, what, got ? got : "(null)");
+}
+
+// A text of the kinds a hostile host passes: empty, 255 or 4096 bytes, or
+// any length between, with escape bytes and high bytes; or no text at all.
+static const char *HostileText(void)
+{
+    static char text[4097];
+    static const int LENGTHS[] = {0, 255, 4096};
+    unsigned kind = RandomBelow(6);
+    if (kind == 0)
+        return NULL;
+    int length = kind <= 3 ? LENGTHS[kind - 1] : (int)RandomBelow(kind == 4 ? 16 : 400) + 1;
+    for (int i = 0; i < length; i++)
+        text[i] = RandomBelow(8) == 0 ? 0x1B : (char)(RandomBelow(255) + 1);
+    text[length] = '\0';
+    return text;
+}
+
+// A column, row or geometry byte: the edges and anything else.
+static unsigned char HostileByte(int edge)
+{
+    const unsigned char choices[] = {0, 1, (unsigned char)edge, (unsigned char)(edge + 1), 255,
+                                     (unsigned char)Random()};
+    return choices[RandomBelow(ARRAY_SIZE(choices))];
+}
+
+static void HostileInit(int call)
+{
+    unsigned char columns = HostileByte(20), rows = HostileByte(2);
+    unsigned kind = RandomBelow(ARRAY_SIZE(PARAMETER_KINDS) + 2);
+    const char *parameters;
+    SetUpOutcome outcome;
+    static char longParameters[4097];
+    if (kind < ARRAY_SIZE(PARAMETER_KINDS)) {
+        parameters = PARAMETER_KINDS[kind].parameters;
+        outcome = PARAMETER_KINDS[kind].outcome;
+    } else if (kind == ARRAY_SIZE(PARAMETER_KINDS)) {
+        // A port field far past 79 characters names no device.
+        memset(longParameters, 'x', 4096);
+        memcpy(longParameters + 4096 - 11, ",9600,8,N,1", 11);
+        longParameters[4096] = '\0';
+        parameters = longParameters;
+        outcome = NO_PORT;
+    } else {
+        // Any bytes without a comma are a port field with nothing after it.
+        for (int i = 0; i < 4096; i++) {
+            longParameters[i] = (char)(RandomBelow(255) + 1);
+            if (longParameters[i] == ',')
+                longParameters[i] = ';';
+        }
+        longParameters[0] = 'x';  // never the keyword
+        longParameters[RandomBelow(4097)] = '\0';
+        parameters = longParameters;
+        outcome = NO_DATA_BITS;
+    }
+    unsigned char okFlag = 0xAA;
+    unsigned char *ok = RandomBelow(8) == 0 ? NULL : &okFlag;
+    const char *result = ((InitSlots)(AnyFunction)api.Init)(DirtySlot(columns), DirtySlot(rows),
+                                                           parameters, ok);
+    if (model.configured) {
+        HostileCheck(result && strcmp(result, DRIVER_NAME) == 0, call, "Init when set up", result);
+        HostileCheck(!ok || okFlag == 1, call, "ok 1 when set up", result);
+        return;
+    }
+    model.portOpen = false;
+    model.columns = columns;
+    model.rows = rows;
+    char expected[COMPOSED_TEXT_SIZE];
+    switch (outcome) {
+    case SET_UP: snprintf(expected, sizeof expected, "%s", DRIVER_NAME); break;
+    case REFUSED: snprintf(expected, sizeof expected, "Failed to set Serial Port state : "); break;
+    case NOT_A_PORT: snprintf(expected, sizeof expected, "Failed to get Serial Port state : "); break;
+    case NO_DATA_BITS: snprintf(expected, sizeof expected, "Data bits Incorrect?"); break;
+    case NO_PARITY: snprintf(expected, sizeof expected, "Parity Incorrect?"); break;
+    case NO_PORT: ExpectedErrorText(expected, "Serial Port does not exist", ERROR_FILE_NOT_FOUND); break;
+    }
+    // The refused set-ups' texts end in a system text this test cannot know.
+    bool prefixOnly = outcome == REFUSED || outcome == NOT_A_PORT;
+    bool textOk = result && (prefixOnly ? strncmp(result, expected, strlen(expected)) == 0
+                                                : strcmp(result, expected) == 0);
+    HostileCheck(textOk, call, expected, result);
+    HostileCheck(!ok || okFlag == (outcome == SET_UP), call, "ok flag of a set-up", result);
+    model.portOpen = outcome == SET_UP || outcome == REFUSED;
+    model.configured = outcome == SET_UP;
+    if (outcome == SET_UP)
+        ModelSends(POWER_RESUME, sizeof POWER_RESUME);
+}
+
+// One call to a random entry point, with what the model expects of it.
+static void HostileCall(int call)
+{
+    hostile.callStart[call] = (unsigned)model.length;
+    unsigned pick = RandomBelow(100);
+    if (pick < 35) {
+        hostile.callKind[call] = 'W';
+        const char *text = HostileText();
+        api.Write(text);
+        size_t length = text ? strlen(text) : 0;
+        ModelSends(text, length < 255 ? length : 255);
+    } else if (pick < 60) {
+        hostile.callKind[call] = 'S';
+        unsigned char x = HostileByte(model.columns), y = HostileByte(model.rows);
+        ((SetPositionSlots)(AnyFunction)api.SetPosition)(DirtySlot(x), DirtySlot(y));
+        const unsigned char command[] = CURSOR_COMMAND(ModelCell(x, y));
+        ModelSends(command, sizeof command);
+    } else if (pick < 68) {
+        hostile.callKind[call] = 'P';
+        api.PowerResume();
+        ModelSends(POWER_RESUME, sizeof POWER_RESUME);
+    } else if (pick < 78) {
+        hostile.callKind[call] = 'I';
+        HostileInit(call);
+    } else if (pick < 85) {
+        hostile.callKind[call] = 'D';
+        api.Done();
+        ModelSends(CLOSING, sizeof CLOSING);
+        model.portOpen = model.configured = false;
+    } else if (pick < 90) {
+        hostile.callKind[call] = 'U';
+        const char *usage = api.Usage();
+        HostileCheck(usage && strcmp(usage, "KESMARD usage: COM3,9600,8,N,1") == 0, call, "Usage", usage);
+    } else if (pick < 95) {
+        hostile.callKind[call] = 'd';
+        const char *defaults = api.DefaultParameters();
+        HostileCheck(defaults && strcmp(defaults, GOOD_PARAMETERS) == 0, call, "DefaultParameters", defaults);
+    } else if (pick < 99) {
+        hostile.callKind[call] = 'N';
+        const char *name = api.DriverName();
+        HostileCheck(name && strcmp(name, DRIVER_NAME) == 0, call, "DriverName", name);
+    } else if (RandomBelow(100) == 0) {
+        // Now and then the host unloads the module, Done or not, and loads
+        // it again: the calls that follow come before any Init.
+        hostile.callKind[call] = 'L';
+        UnloadDriver(&api);
+        LoadDriver(&api, driverPath, false);
+        ResetModel();
+    } else {
+        hostile.callKind[call] = 'W';
+        api.Write(NULL);
+    }
+}
+
+// How many calls went to each entry point, for the record of the run.
+static void PrintCallCounts(int calls)
+{
+    static const struct {
+        char kind;
+        const char *name;
+    } KINDS[] = {
+        {'W', "Write"}, {'S', "SetPosition"}, {'P', "PowerResume"}, {'I', "Init"}, {'D', "Done"},
+        {'U', "Usage"}, {'d', "DefaultParameters"}, {'N', "DriverName"}, {'L', "reload"},
+    };
+    printf("    calls:");
+    for (size_t k = 0; k < ARRAY_SIZE(KINDS); k++) {
+        int count = 0;
+        for (int call = 0; call < calls; call++)
+            count += hostile.callKind[call] == KINDS[k].kind;
+        printf(" %s %d", KINDS[k].name, count);
+    }
+    printf("\n");
+}
+
+// Names the call whose bytes hold offset, for a line that differs there.
+static void ReportDifference(size_t offset, int calls)
+{
+    int call = 0;
+    while (call + 1 < calls && hostile.callStart[call + 1] <= offset)
+        call++;
+    printf("      the line first differs at byte %lu, in the bytes of call %d ('%c')\n",
+           (unsigned long)offset, call, hostile.callKind[call]);
+}
+
+// A hundred thousand calls in random order with hostile arguments, before
+// Init, after Done and in between, while a reader keeps the line flowing.
+// The line must carry what the model predicts, byte for byte.
+static void HostileCalls(void)
+{
+    static unsigned char expectedLine[LINE_CAPACITY], receivedLine[LINE_CAPACITY];
+    static unsigned callStart[HOSTILE_CALLS];
+    static char callKind[HOSTILE_CALLS];
+    model.line = expectedLine;
+    model.length = 0;
+    model.overflowed = false;
+    hostile.mismatches = 0;
+    hostile.callStart = callStart;
+    hostile.callKind = callKind;
+    randomState = HOSTILE_SEED;
+    printf("    seed 0x%08X, %d calls\n", HOSTILE_SEED, HOSTILE_CALLS);
+
+    WriteWholeFile(HOSTILE_FILE, HOSTILE_FILE_CONTENT);
+    if (!LoadFreshDriver(&api))
+        return;
+    ResetModel();
+    StartCollecting(receivedLine, sizeof receivedLine);
+    DWORD start = GetTickCount();
+    for (int call = 0; call < HOSTILE_CALLS && api.module; call++)
+        Timed([call] { HostileCall(call); });
+    api.Done();
+    ModelSends(CLOSING, sizeof CLOSING);
+    UnloadDriver(&api);
+    size_t received = StopCollecting(model.length);
+    printf("    %lu bytes expected, %lu received, in %lu ms\n", (unsigned long)model.length,
+           (unsigned long)received, (unsigned long)(GetTickCount() - start));
+    PrintCallCounts(HOSTILE_CALLS);
+    ExpectCallsReturned();
+    char content[64];
+    ReadWholeFile(HOSTILE_FILE, content, sizeof content);
+    CheckText(HOSTILE_FILE_CONTENT, content, "the file named as a port is unchanged");
+
+    CheckInt(0, hostile.mismatches, "results that differ from the model");
+    CheckTrue(!model.overflowed, "the calls stayed within the line buffer");
+    CheckInt((long long)model.length, (long long)received, "bytes on the line");
+    size_t same = 0;
+    while (same < model.length && same < received && expectedLine[same] == receivedLine[same])
+        same++;
+    if (same < model.length || same < received) {
+        CheckTrue(false, "the line carries exactly the bytes the model predicts");
+        ReportDifference(same, HOSTILE_CALLS);
+    }
+}
+
+static const Scenario SCENARIOS[] = {
+    {"hostile_calls", HostileCalls},
+};
+
+int main(int argc, char **argv)
+{
+    return RunTestProgram(argc, argv, SCENARIOS, ARRAY_SIZE(SCENARIOS));
+}

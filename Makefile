@@ -1,7 +1,7 @@
 # Front door of the build.
 #   make        builds dist/KESMARD.dll and dist/host_console.exe
 #   make demo   builds them and the virtual display, then plays a short scene
-#               on the virtual display under Wine (tools/demo.sh)
+#               on the virtual display under Wine (tools/demo/demo.sh)
 #   make dist   builds them and packs the integrator's kit:
 #               dist/KESMARD-<version>-win32.zip
 #   make test   builds them, then runs every test (native unit tests, the
@@ -37,7 +37,7 @@ demo:
 	@$(WIN32_CONFIGURE) >/dev/null && cmake --build $(WIN32_BUILD) -j $(JOBS) >/dev/null
 	@$(NATIVE_CONFIGURE) >/dev/null && \
 		cmake --build $(NATIVE_BUILD) --target virtual_display -j $(JOBS) >/dev/null
-	@tools/demo.sh
+	@tools/demo/demo.sh
 
 dist: all
 	cmake --build $(WIN32_BUILD) --target dist

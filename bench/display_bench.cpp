@@ -12,7 +12,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../tools/module_loader.h"
+#include "../tools/common/module_loader.h"
 
 enum { DEFAULT_BATCHES = 7, DEFAULT_CALLS = 10000, MAX_BATCHES = 101, CYCLE_BATCHES = 5,
        CYCLES_PER_BATCH = 20 };

@@ -7,7 +7,7 @@
 
 #include "driver_api.h"
 #include "line.h"
-#include "../../tools/text_fields.h"
+#include "../../tools/common/text_fields.h"
 
 static int failedChecks;  // failed checks in the running scenario
 

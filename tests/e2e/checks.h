@@ -5,7 +5,7 @@
 
 #include <stddef.h>
 
-#include "../../tools/array_size.h"
+#include "../../tools/common/array_size.h"
 
 struct Scenario {
     const char *name;

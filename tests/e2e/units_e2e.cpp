@@ -5,7 +5,7 @@
 
 #include "checks.h"
 #include "../../serial/error_text.h"
-#include "../../tools/module_loader.h"
+#include "../../tools/common/module_loader.h"
 
 // An error code the system has no message for.
 enum { CODE_WITHOUT_TEXT = 0x2FFFFFFF };

@@ -65,11 +65,26 @@ void CheckBytes(const unsigned char *expected, size_t expectedLength, const unsi
     }
 }
 
+// Whether name contains one of the comma-separated parts of list.
+static bool ContainsAny(const char *name, const char *list)
+{
+    for (;;) {
+        size_t length = strcspn(list, ",");
+        for (const char *at = name; *at; at++)
+            if (strncmp(at, list, length) == 0)
+                return true;
+        if (list[length] == '\0')
+            return false;
+        list += length + 1;
+    }
+}
+
 int RunScenarios(const Scenario *scenarios, size_t count, const char *filter)
 {
     int passed = 0, failed = 0;
+    bool exclude = filter && filter[0] == '-';
     for (size_t i = 0; i < count; i++) {
-        if (filter && !strstr(scenarios[i].name, filter))
+        if (filter && ContainsAny(scenarios[i].name, filter + exclude) == exclude)
             continue;
         failedChecks = 0;
         DWORD start = GetTickCount();

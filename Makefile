@@ -20,8 +20,7 @@ FUZZ_SECONDS ?= 30
 
 WIN32_CONFIGURE := cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
 	-DCMAKE_BUILD_TYPE=Release
-NATIVE_CONFIGURE := cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug \
-	-DWIN32_BUILD_DIR=$(abspath $(WIN32_BUILD))
+NATIVE_CONFIGURE := cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug
 
 .PHONY: all demo dist test fuzz sanitized bench clean
 
@@ -45,6 +44,7 @@ dist: all
 test: all sanitized
 	$(NATIVE_CONFIGURE)
 	cmake --build $(NATIVE_BUILD) -j $(JOBS)
+	ctest --test-dir $(WIN32_BUILD) --output-on-failure
 	ctest --test-dir $(NATIVE_BUILD) --output-on-failure
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 

@@ -19,6 +19,8 @@
 #   resume  it carries them again
 #
 # Usage: run_on_line.sh PROGRAM.exe MODULE.dll [ARGUMENTS...]
+# The Windows build tree puts it in front of its test programs
+# (CMAKE_CROSSCOMPILING_EMULATOR), each test naming the module it loads.
 set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common/wine_line.sh"

@@ -8,7 +8,9 @@
 set -euo pipefail
 build=$1
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-kit=KESMARD-1.0.56.296-win32
+# The version the tests expect, not the build's: a wrong one is caught.
+version=$(sed -n 's/^#define EXPECTED_VERSION "\(.*\)"$/\1/p' "$root/tests/e2e/display_bytes.h")
+kit=KESMARD-$version-win32
 zip=$root/dist/$kit.zip
 
 cmake --build "$build" --target dist >/dev/null

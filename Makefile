@@ -39,7 +39,7 @@ demo:
 	@tools/demo/demo.sh
 
 dist: all
-	cmake --build $(WIN32_BUILD) --target dist
+	cmake --build $(WIN32_BUILD) --target package
 
 test: all sanitized
 	$(NATIVE_CONFIGURE)

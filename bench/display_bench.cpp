@@ -13,7 +13,7 @@
 #include <string.h>
 
 #include "../tests/e2e/display_bytes.h"
-#include "../tools/module_loader.h"
+#include "../tools/common/module_loader.h"
 
 enum { DEFAULT_BATCHES = 7, DEFAULT_CALLS = 10000, MAX_BATCHES = 101, CYCLE_BATCHES = 5,
        CYCLES_PER_BATCH = 20 };

@@ -16,7 +16,7 @@ void ComposeAroundName(char *buffer, size_t size, const char *prefix, const char
 
 void BuildDriverName(char *buffer, size_t size, const char *baseName)
 {
-    ComposeAroundName(buffer, size, "", baseName, " v" VERSION_TEXT);
+    ComposeAroundName(buffer, size, "", baseName, " v" KESMARD_VERSION_TEXT);
 }
 
 // Length of the extension the module file name is expected to carry.

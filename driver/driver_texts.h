@@ -6,13 +6,13 @@
 
 #define DEFAULT_PARAMETERS "COM3,9600,8,N,1"
 #define USAGE_TEXT "KESMARD usage: " DEFAULT_PARAMETERS
-#define VERSION_TEXT "1.0.56.296"
 
 // The driver name buffer holds 95 characters and the terminator.
 enum { DRIVER_NAME_SIZE = 96 };
 
-// Writes "<baseName> v<version>" into buffer. A base name too long for the
-// buffer is cut so that the version always stays whole.
+// Writes "<baseName> v<version>" into buffer, the version being the
+// project's (KESMARD_VERSION_TEXT, defined by the build). A base name too
+// long for the buffer is cut so that the version always stays whole.
 void BuildDriverName(char *buffer, size_t size, const char *baseName);
 
 // Writes prefix, name and suffix into buffer. A name too long for the

@@ -41,8 +41,8 @@ const char *__stdcall DISPLAYDLL_Usage(void);
 /* "COM3,9600,8,N,1" */
 const char *__stdcall DISPLAYDLL_DefaultParameters(void);
 
-/* The module's file name less ".dll", then " v" and the version:
- * "KESMARD v1.0.56.296". */
+/* The module's file name less ".dll", then " v" and the module's version,
+ * the FileVersion of its version resource. */
 const char *__stdcall DISPLAYDLL_DriverName(void);
 
 /* The same entry points as pointer types, for GetProcAddress. */

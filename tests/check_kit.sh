@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the integrator's kit (the dist target of the Windows build) and
+# Packs the integrator's kit (the package target of the Windows build) and
 # checks the zip: one folder named after the version, holding exactly the
 # module, its import library, header, export definition, the host console
 # and the guide, with the module and console the same files as in dist/.
@@ -8,10 +8,15 @@
 set -euo pipefail
 build=$1
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-kit=KESMARD-1.0.56.296-win32
+# The version the tests expect, not the build's: a wrong one is caught.
+version=$(sed -n 's/^#define EXPECTED_VERSION "\(.*\)"$/\1/p' "$root/tests/e2e/display_bytes.h")
+kit=KESMARD-$version-win32
 zip=$root/dist/$kit.zip
 
-cmake --build "$build" --target dist >/dev/null
+# A zip left from an earlier build must not stand in for the one packed now.
+rm -f "$zip"
+cmake --build "$build" --target package >/dev/null
+[ -f "$zip" ] || { echo "FAILED: no $kit.zip packed"; exit 1; }
 failed=0
 expected=$(printf '%s\n' "$kit/" "$kit/INTEGRATION.txt" "$kit/KESMARD.def" "$kit/KESMARD.dll" \
     "$kit/KESMARD.h" "$kit/KESMARD.lib" "$kit/host_console.exe")

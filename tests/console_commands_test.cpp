@@ -1,5 +1,5 @@
 // The host console's command language.
-#include "tools/console_commands.h"
+#include "tools/host_console/console_commands.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The virtual display's interpreter and its drawing.
-#include "tools/display_screen.h"
-#include "tools/screen_render.h"
+#include "tools/virtual_display/display_screen.h"
+#include "tools/virtual_display/screen_render.h"
 
 #include <gtest/gtest.h>
 

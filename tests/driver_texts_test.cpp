@@ -1,5 +1,6 @@
 // Texts handed to the host and the driver name built from the module file.
 #include "driver/driver_texts.h"
+#include "tests/e2e/display_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -37,10 +38,10 @@ TEST(BuildDriverName, VersionAlwaysWhole)
 {
     const std::string fits(83, 'f'), tooLong(90, 't');
     const struct { std::string base, expected; } cases[] = {
-        {"KESMARD", "KESMARD v1.0.56.296"},
-        {fits, fits + " v1.0.56.296"},
-        {tooLong, tooLong.substr(0, 83) + " v1.0.56.296"},  // 95 characters
-        {"", " v1.0.56.296"},
+        {"KESMARD", "KESMARD v" EXPECTED_VERSION},
+        {fits, fits + " v" EXPECTED_VERSION},
+        {tooLong, tooLong.substr(0, 83) + " v" EXPECTED_VERSION},  // 95 characters
+        {"", " v" EXPECTED_VERSION},
     };
     for (const auto &c : cases) {
         char buffer[DRIVER_NAME_SIZE + 4];

@@ -1,5 +1,5 @@
 // Numbers and escaped texts as the tools read and print them.
-#include "tools/text_fields.h"
+#include "tools/common/text_fields.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "driver_api.h"
 #include "line.h"
-#include "../../tools/text_fields.h"
+#include "../../tools/common/text_fields.h"
 
 static int failedChecks;  // failed checks in the running scenario
 
@@ -83,11 +83,26 @@ void ExpectReturnsWithin(unsigned long limitMs, void (*work)(void), void (*relea
     CloseHandle(thread);
 }
 
+// Whether name contains one of the comma-separated parts of list.
+static bool ContainsAny(const char *name, const char *list)
+{
+    for (;;) {
+        size_t length = strcspn(list, ",");
+        for (const char *at = name; *at; at++)
+            if (strncmp(at, list, length) == 0)
+                return true;
+        if (list[length] == '\0')
+            return false;
+        list += length + 1;
+    }
+}
+
 int RunScenarios(const Scenario *scenarios, size_t count, const char *filter)
 {
     int passed = 0, failed = 0;
+    bool exclude = filter && filter[0] == '-';
     for (size_t i = 0; i < count; i++) {
-        if (filter && !strstr(scenarios[i].name, filter))
+        if (filter && ContainsAny(scenarios[i].name, filter + exclude) == exclude)
             continue;
         failedChecks = 0;
         DWORD start = GetTickCount();

@@ -5,16 +5,18 @@
 
 #include <stddef.h>
 
-#include "../../tools/array_size.h"
+#include "../../tools/common/array_size.h"
 
 struct Scenario {
     const char *name;
     void (*run)(void);
 };
 
-// Runs the scenarios whose name contains filter (all when null), each in a
-// fresh folder named after it under the current one, prints a line per
-// scenario and the closing count. Returns the process exit code.
+// Runs the scenarios whose name contains one of the comma-separated parts
+// of filter, or with a leading '-' those whose name contains none (all when
+// null), each in a fresh folder named after it under the current one,
+// prints a line per scenario and the closing count. Returns the process
+// exit code.
 int RunScenarios(const Scenario *scenarios, size_t count, const char *filter);
 
 // The main of a test program run as PROGRAM DLL [FILTER]: takes the

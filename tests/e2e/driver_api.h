@@ -1,8 +1,8 @@
 // The display module under test, loaded as a host loads it (see
-// tools/module_loader.h), with failures counted as failed checks.
+// tools/common/module_loader.h), with failures counted as failed checks.
 #pragma once
 
-#include "../../tools/module_loader.h"
+#include "../../tools/common/module_loader.h"
 
 #include "process_probe.h"
 

@@ -158,7 +158,7 @@ static void ConstantTexts(void)
     CheckTrue(CopyFileA(driverPath, copyPath, FALSE) != 0, "copy of the module made");
     if (!LoadDriver(&api, copyPath, false))
         return;
-    CheckText("Till Display v1.0.56.296", api.DriverName(), "DriverName of the copy");
+    CheckText("Till Display v" EXPECTED_VERSION, api.DriverName(), "DriverName of the copy");
     CheckText("KESMARD usage: COM3,9600,8,N,1", api.Usage(), "Usage of the copy");
     UnloadDriver(&api);
     DeleteFileA(copyPath);

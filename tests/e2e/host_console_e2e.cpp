@@ -60,7 +60,7 @@ static void CommandsReachTheModule(void)
 {
     static const ConsoleCase run = {
         "\"init 20 2 default\" \"pos 1 2\" \"write \\\\Hi\\x21\\x1b\" done", "", 0,
-        "> init 20 2 default\r\n  ok=1 \"KESMARD v1.0.56.296\"\r\n> pos 1 2", ""};
+        "> init 20 2 default\r\n  ok=1 \"KESMARD v" EXPECTED_VERSION "\"\r\n> pos 1 2", ""};
     DrainLine();
     RunCase(&run);
     ExpectedRuns scene = {};
@@ -81,7 +81,7 @@ static void CommandsReachTheModule(void)
     ExpectRuns(&scriptBytes, "the script's init and text");
 
     static const ConsoleCase fromInput = {"", "init 20 2 default\nname\nusage\ndefaults\nresume\n", 0,
-                                          "  \"KESMARD v1.0.56.296\"\r\n> usage\r\n"
+                                          "  \"KESMARD v" EXPECTED_VERSION "\"\r\n> usage\r\n"
                                           "  \"KESMARD usage: COM3,9600,8,N,1\"\r\n> defaults\r\n"
                                           "  \"COM3,9600,8,N,1\"",
                                           ""};

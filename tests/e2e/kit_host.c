@@ -10,6 +10,7 @@
 #include <string.h>
 
 #include "../../include/KESMARD.h"
+#include "display_bytes.h"
 
 #ifdef __cplusplus
 #define LANGUAGE "C++"
@@ -68,7 +69,7 @@ static void CheckVersionResource(void)
         const char *name;
         const char *value;
     } texts[] = {
-        {"FileVersion", "1.0.56.296"},     {"ProductVersion", "1.0.56.296"},
+        {"FileVersion", EXPECTED_VERSION},   {"ProductVersion", EXPECTED_VERSION},
         {"OriginalFilename", "KESMARD.dll"}, {"InternalName", "KESMARD"},
         {"FileDescription", "KESMARD serial character display driver"},
     };
@@ -78,6 +79,9 @@ static void CheckVersionResource(void)
     UINT length = 0;
     size_t i;
     DWORD size;
+    /* The fixed part holds the four numbers of the expected version. */
+    unsigned long major = 0, minor = 0, build = 0, revision = 0;
+    sscanf(EXPECTED_VERSION, "%lu.%lu.%lu.%lu", &major, &minor, &build, &revision);
     GetModuleFileNameA(GetModuleHandleA("KESMARD.dll"), path, sizeof path);
     size = GetFileVersionInfoSizeA(path, NULL);
     if (size == 0 || size > sizeof block || !GetFileVersionInfoA(path, 0, sizeof block, block) ||
@@ -86,10 +90,11 @@ static void CheckVersionResource(void)
         printf("FAILED: %s has no readable version resource\n", path);
         return;
     }
-    ExpectNumber("file version 1.0", 0x00010000, fixed->dwFileVersionMS);
-    ExpectNumber("file version 56.296", (56UL << 16) | 296, fixed->dwFileVersionLS);
-    ExpectNumber("product version 1.0", 0x00010000, fixed->dwProductVersionMS);
-    ExpectNumber("product version 56.296", (56UL << 16) | 296, fixed->dwProductVersionLS);
+    ExpectNumber("file version, major.minor", major << 16 | minor, fixed->dwFileVersionMS);
+    ExpectNumber("file version, build.revision", build << 16 | revision, fixed->dwFileVersionLS);
+    ExpectNumber("product version, major.minor", major << 16 | minor, fixed->dwProductVersionMS);
+    ExpectNumber("product version, build.revision", build << 16 | revision,
+                 fixed->dwProductVersionLS);
     ExpectNumber("file type", VFT_DLL, fixed->dwFileType);
     for (i = 0; i < sizeof texts / sizeof texts[0]; i++)
         ExpectText(texts[i].name, texts[i].value, VersionText(block, texts[i].name));
@@ -108,7 +113,7 @@ int main(void)
     DISPLAYDLL_DriverNameProc driverName = DISPLAYDLL_DriverName;
     unsigned char ok = 0;
 
-    ExpectText("DISPLAYDLL_DriverName", "KESMARD v1.0.56.296", driverName());
+    ExpectText("DISPLAYDLL_DriverName", DRIVER_NAME, driverName());
     ExpectText("DISPLAYDLL_Usage", "KESMARD usage: COM3,9600,8,N,1", usage());
     ExpectText("DISPLAYDLL_DefaultParameters", "COM3,9600,8,N,1", defaultParameters());
     /* A port that does not exist: the failure text comes back with ok

@@ -3,8 +3,8 @@
 #
 # A pty pair (socat) stands in for the cable: the module's end is mapped to
 # COM3 and COM12, the display's end to COM4, in a private Wine prefix under
-# build/ (tools/wine_line.sh). The program runs in a fresh temporary folder
-# and gets the module's path in Windows form as its first argument.
+# build/ (tools/common/wine_line.sh). The program runs in a fresh temporary
+# folder and gets the module's path in Windows form as its first argument.
 #
 # With KESMARD_DRAIN_LINE=1 the display's end is read and discarded
 # throughout, so that a program that never reads it never backs the line up.
@@ -19,9 +19,11 @@
 #   resume  it carries them again
 #
 # Usage: run_on_line.sh PROGRAM.exe MODULE.dll [ARGUMENTS...]
+# The Windows build tree puts it in front of its test programs
+# (CMAKE_CROSSCOMPILING_EMULATOR), each test naming the module it loads.
 set -euo pipefail
 
-source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine_line.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common/wine_line.sh"
 program=$(readlink -f "$1")
 module=$(windows_path "$2")
 shift 2

@@ -6,6 +6,7 @@
 #include "driver/driver_texts.h"
 #include "fuzz_check.h"
 #include "log/log_text.h"
+#include "tests/e2e/display_bytes.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -66,7 +67,7 @@ void CheckAroundName(size_t size, const std::string &prefix, const std::string &
 
     GuardedBuffer driverName(size);
     BuildDriverName(driverName.bytes, size, name.c_str());
-    FUZZ_EXPECT(driverName.Text() == Around(size, "", name, " v1.0.56.296"));
+    FUZZ_EXPECT(driverName.Text() == Around(size, "", name, " v" EXPECTED_VERSION));
 
     GuardedBuffer logPath(LOG_PATH_SIZE);
     BuildLogPath(logPath.bytes, LOG_PATH_SIZE, name.c_str());

@@ -4,9 +4,9 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "text_fields.h"
+#include "../common/text_fields.h"
 
-#include "array_size.h"
+#include "../common/array_size.h"
 
 // What follows a command's numbers.
 enum Rest {

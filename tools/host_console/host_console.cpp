@@ -15,8 +15,8 @@
 #include <string.h>
 
 #include "console_commands.h"
-#include "module_loader.h"
-#include "text_fields.h"
+#include "../common/module_loader.h"
+#include "../common/text_fields.h"
 
 enum {
     EXIT_INIT_FAILED = 1,

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <stddef.h>
 
-#include "../include/KESMARD.h"
+#include "../../include/KESMARD.h"
 
 struct DriverApi {
     HMODULE module;

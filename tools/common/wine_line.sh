@@ -1,8 +1,8 @@
 # Sourced by the scripts that run Windows programs under Wine on a virtual
-# serial line (tests/e2e/run_on_line.sh, tools/demo.sh): a private Wine
+# serial line (tests/e2e/run_on_line.sh, tools/demo/demo.sh): a private Wine
 # prefix under build/, and COM ports mapped to Linux devices in it.
 
-wine_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+wine_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export WINEPREFIX=${KESMARD_WINEPREFIX:-$wine_root/build/wineprefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts

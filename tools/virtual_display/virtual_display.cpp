@@ -19,7 +19,7 @@
 
 #include "display_screen.h"
 #include "screen_render.h"
-#include "text_fields.h"
+#include "../common/text_fields.h"
 
 enum {
     QUIET_MS = 60,                 // a pause this long ends a burst: the screen is drawn

@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-#include "text_fields.h"
+#include "../common/text_fields.h"
 
 enum { STATUS_EVENTS = 3 };
 static const size_t TRACE_LINE_BYTES = 16;

@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
 # The demo behind `make demo`: the host console loads KESMARD.dll under Wine
-# and plays tools/demo_scene.txt on COM3, which a private Wine prefix maps to
-# the virtual display's pseudo-terminal. The display draws its screen as it
-# changes (in place on a terminal, one frame per change elsewhere); at the
-# end come the console's transcript, the final screen and where the debug
-# log is. Everything started here is stopped on exit, also on Ctrl-C.
+# and plays tools/demo/demo_scene.txt on COM3, which a private Wine prefix
+# maps to the virtual display's pseudo-terminal. The display draws its
+# screen as it changes (in place on a terminal, one frame per change
+# elsewhere); at the end come the console's transcript, the final screen and
+# where the debug log is. Everything started here is stopped on exit, also
+# on Ctrl-C.
 #
 # Expects the build to be done (make demo does it first).
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine_line.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../common/wine_line.sh"
 
 work=$wine_root/build/demo
 display=$wine_root/build/native/virtual_display
 console=$wine_root/dist/host_console.exe
-scene=$wine_root/tools/demo_scene.txt
+scene=$wine_root/tools/demo/demo_scene.txt
 
 display_pid=
 stop_display() {

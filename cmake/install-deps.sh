@@ -4,13 +4,16 @@
 # only when something is missing.
 set -euo pipefail
 
-packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i686)
+# Both Windows machines: the module's own i686, and x86_64 for 64-bit hosts.
+packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i686
+          gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
 case "${1:-build}" in
     # The native build configures the unit tests too, so it wants GoogleTest.
     demo) packages+=(g++ libgtest-dev googletest wine wine32:i386) ;;
     # The sanitizer build and the fuzz targets want clang, libFuzzer and a
     # symbolizer besides.
-    test) packages+=(g++ libgtest-dev googletest wine wine32:i386 socat
+    # wine64 runs the 64-bit module's tests, in a prefix of their own.
+    test) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64 socat
                      clang libclang-rt-14-dev llvm) ;;
 esac
 

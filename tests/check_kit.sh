@@ -2,16 +2,19 @@
 # Packs the integrator's kit (the package target of the Windows build) and
 # checks the zip: one folder named after the version, holding exactly the
 # module, its import library, header, export definition, the host console
-# and the guide, with the module and console the same files as in dist/.
+# and the guide, with the module and console the same files as in the
+# tree's dist folder (dist/ for win32, dist/x64 for win64).
 #
-# Usage: check_kit.sh WIN32-BUILD-FOLDER
+# Usage: check_kit.sh WINDOWS-BUILD-FOLDER DIST-FOLDER win32|win64
 set -euo pipefail
 build=$1
+dist=$2
+platform=$3
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The version the tests expect, not the build's: a wrong one is caught.
 version=$(sed -n 's/^#define EXPECTED_VERSION "\(.*\)"$/\1/p' "$root/tests/e2e/display_bytes.h")
-kit=KESMARD-$version-win32
-zip=$root/dist/$kit.zip
+kit=KESMARD-$version-$platform
+zip=$dist/$kit.zip
 
 # A zip left from an earlier build must not stand in for the one packed now.
 rm -f "$zip"
@@ -30,7 +33,7 @@ unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
 for file in KESMARD.dll host_console.exe; do
-    cmp -s "$root/dist/$file" "$unpacked/$kit/$file" || { echo "FAILED: $file differs from dist/"; failed=1; }
+    cmp -s "$dist/$file" "$unpacked/$kit/$file" || { echo "FAILED: $file differs from $dist"; failed=1; }
 done
 cmp -s "$root/include/KESMARD.h" "$unpacked/$kit/KESMARD.h" || { echo "FAILED: header differs"; failed=1; }
 [ "$failed" = 0 ] && echo "kit $kit.zip holds what it should"

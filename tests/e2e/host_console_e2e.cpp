@@ -239,7 +239,7 @@ static void DisplayRefusesWhatItCannotUse(void)
         const char *arguments;
         const char *start;  // the line up to the system's text
     } ports[] = {
-        {"--port COM99", "virtual_display: cannot open \\\\.\\COM99: "},
+        {"--port COM99", "virtual_display: cannot open COM99: "},
         {"--port not-a-port.txt", "virtual_display: cannot read the line settings of not-a-port.txt: "},
         // A Linux pty refuses 9 data bits.
         {"--port COM4 --settings 9600,9,N,1", "virtual_display: cannot set the line settings of COM4: "},

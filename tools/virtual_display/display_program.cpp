@@ -34,7 +34,8 @@ int RefuseOptions(const OwnOptions *own, const char *reason)
 {
     fprintf(stderr,
             "%s: %s\n"
-            "usage: %s %s [--size COLUMNSxROWS] [--frames | --quiet]\n"
+            "usage: %s %s\n"
+            "                       [--size COLUMNSxROWS] [--frames | --quiet]\n"
             "                       [--save-screen FILE] [--save-trace FILE]\n"
             "size from 1x1 to %dx%d, 20x2 by default; FILE may be - for standard output\n",
             PROGRAM, reason, PROGRAM, own->usage, SCREEN_MAX_COLUMNS, SCREEN_MAX_ROWS);

@@ -30,7 +30,7 @@ enum {
 
 static struct {
     HANDLE port;
-    const char *name;              // the port as opened, for messages
+    const char *name;              // the port as given, for messages
     DWORD started;                 // tick count when reading began
     DWORD limitMs;                 // how long to read; 0 until stopped
     volatile LONG stopRequested;   // set by the console's control handler
@@ -94,16 +94,16 @@ static bool ReadLineSettings(const char *port, const char *settingsText, PortSet
 
 // Opens the port and sets its line settings and read timeouts; on failure
 // one line naming the port, the step and the system's text.
-static bool OpenPort(const PortSettings *settings)
+static bool OpenPort(const char *name, const PortSettings *settings)
 {
-    line.name = settings->portPath;
+    line.name = name;
     const char *step = "open";
     DCB state = {};
     state.DCBlength = sizeof state;
     // A read returns at once with what has arrived, or waits up to QUIET_MS
     // for a first byte: the end of a burst, and a stop, are seen that soon.
     COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, QUIET_MS, 0, 0};
-    line.port = CreateFileA(line.name, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    line.port = CreateFileA(settings->portPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     bool done = line.port != INVALID_HANDLE_VALUE;
     if (done) {
         // Only a communications device has a state to read.
@@ -158,7 +158,7 @@ int main(int argc, char **argv)
         snprintf(reason, sizeof reason, "bad --seconds '%.*s'", FIELD_SIZE, secondsText);
         return RefuseOptions(&ownOptions, reason);
     }
-    if (!OpenPort(&settings))
+    if (!OpenPort(port, &settings))
         return EXIT_NO_PORT;
 
     line.saved = CreateEventA(NULL, TRUE, FALSE, NULL);

@@ -1,7 +1,8 @@
 # Front door of the build, over the presets of CMakePresets.json (win32,
 # native, sanitize: one build folder each under build/).
-#   make        builds dist/KESMARD.dll and dist/host_console.exe
-#   make demo   builds them and the virtual display, then plays a short scene
+#   make        builds dist/KESMARD.dll, dist/host_console.exe and
+#               dist/virtual_display.exe
+#   make demo   builds them and the Linux virtual display, then plays a short scene
 #               on the virtual display under Wine (tools/demo/demo.sh)
 #   make dist   builds them and packs the integrator's kit with CPack:
 #               dist/KESMARD-<version>-win32.zip

@@ -2,7 +2,8 @@
 # Packs the integrator's kit (the package target of the Windows build) and
 # checks the zip: one folder named after the version, holding exactly the
 # module, its import library, header, export definition, the host console
-# and the guide, with the module and console the same files as in dist/.
+# and the guide, the virtual display and its page, with the programs and the
+# module the same files as in dist/.
 #
 # Usage: check_kit.sh WIN32-BUILD-FOLDER
 set -euo pipefail
@@ -20,6 +21,8 @@ cmake --build "$build" --target package >/dev/null
 failed=0
 expected=$(printf '%s\n' "$kit/" "$kit/INTEGRATION.txt" "$kit/KESMARD.def" "$kit/KESMARD.dll" \
     "$kit/KESMARD.h" "$kit/KESMARD.lib" "$kit/host_console.exe")
+# The virtual display and its page.
+expected=$(printf '%s\n' "$expected" "$kit/VIRTUAL_DISPLAY.txt" "$kit/virtual_display.exe" | sort)
 listed=$(cmake -E tar tf "$zip" | sort)
 if [ "$listed" != "$expected" ]; then
     printf 'FAILED: kit contents\n  expected:\n%s\n  got:\n%s\n' "$expected" "$listed"
@@ -29,7 +32,7 @@ fi
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
-for file in KESMARD.dll host_console.exe; do
+for file in KESMARD.dll host_console.exe virtual_display.exe; do
     cmp -s "$root/dist/$file" "$unpacked/$kit/$file" || { echo "FAILED: $file differs from dist/"; failed=1; }
 done
 cmp -s "$root/include/KESMARD.h" "$unpacked/$kit/KESMARD.h" || { echo "FAILED: header differs"; failed=1; }

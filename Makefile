@@ -1,8 +1,9 @@
 # Front door of the build, over the presets of CMakePresets.json (win32,
 # win64, native, sanitize: one build folder each under build/).
-#   make        builds dist/KESMARD.dll and dist/host_console.exe, and the
-#               64-bit dist/x64/KESMARD.dll and dist/x64/host_console.exe
-#   make demo   builds them and the virtual display, then plays a short scene
+#   make        builds dist/KESMARD.dll, dist/host_console.exe and
+#               dist/virtual_display.exe, and the same three for 64-bit
+#               hosts in dist/x64/
+#   make demo   builds them and the Linux virtual display, then plays a short scene
 #               on the virtual display under Wine (tools/demo/demo.sh)
 #   make dist   builds them and packs the integrator's kits with CPack:
 #               dist/KESMARD-<version>-win32.zip, dist/x64/KESMARD-<version>-win64.zip

@@ -2,8 +2,9 @@
 # Packs the integrator's kit (the package target of the Windows build) and
 # checks the zip: one folder named after the version, holding exactly the
 # module, its import library, header, export definition, the host console
-# and the guide, with the module and console the same files as in the
-# tree's dist folder (dist/ for win32, dist/x64 for win64).
+# and the guide, the virtual display and its page, with the programs and the
+# module the same files as in the tree's dist folder (dist/ for win32,
+# dist/x64 for win64).
 #
 # Usage: check_kit.sh WINDOWS-BUILD-FOLDER DIST-FOLDER win32|win64
 set -euo pipefail
@@ -23,6 +24,8 @@ cmake --build "$build" --target package >/dev/null
 failed=0
 expected=$(printf '%s\n' "$kit/" "$kit/INTEGRATION.txt" "$kit/KESMARD.def" "$kit/KESMARD.dll" \
     "$kit/KESMARD.h" "$kit/KESMARD.lib" "$kit/host_console.exe")
+# The virtual display and its page.
+expected=$(printf '%s\n' "$expected" "$kit/VIRTUAL_DISPLAY.txt" "$kit/virtual_display.exe" | sort)
 listed=$(cmake -E tar tf "$zip" | sort)
 if [ "$listed" != "$expected" ]; then
     printf 'FAILED: kit contents\n  expected:\n%s\n  got:\n%s\n' "$expected" "$listed"
@@ -32,7 +35,7 @@ fi
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
-for file in KESMARD.dll host_console.exe; do
+for file in KESMARD.dll host_console.exe virtual_display.exe; do
     cmp -s "$dist/$file" "$unpacked/$kit/$file" || { echo "FAILED: $file differs from $dist"; failed=1; }
 done
 cmp -s "$root/include/KESMARD.h" "$unpacked/$kit/KESMARD.h" || { echo "FAILED: header differs"; failed=1; }

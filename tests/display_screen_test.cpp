@@ -1,4 +1,6 @@
-// The virtual display's interpreter and its drawing.
+// The virtual display's interpreter, its drawing and the options both its
+// programs read.
+#include "tools/virtual_display/display_program.h"
 #include "tools/virtual_display/display_screen.h"
 #include "tools/virtual_display/screen_render.h"
 
@@ -156,6 +158,55 @@ TEST(ScreenRender, BoxStatusAndTrace)
                  "00000010  00 01\n"
                  "(2 more bytes received and not kept)\n",
                  text);
+}
+
+// The shared options and a program's own, as the Linux program has them.
+TEST(DisplayOptions, SharedAndOwnOptionsAreRead)
+{
+    const struct {
+        std::vector<const char *> arguments;
+        bool onTerminal;
+        std::string refusal;  // the first line on standard error, "" when read
+        int columns, rows;
+        Drawing drawing;
+        std::string link, trace;
+    } cases[] = {
+        {{}, true, "", 20, 2, DRAW_LIVE, "", ""},
+        {{}, false, "", 20, 2, DRAW_FRAMES, "", ""},
+        {{"--frames"}, true, "", 20, 2, DRAW_FRAMES, "", ""},
+        {{"--size", "80x25", "--quiet", "--link", "L", "--save-trace", "-"}, true, "", 80, 25,
+         DRAW_NONE, "L", "-"},
+        // Refused: the rest of a case does not count.
+        {{"--size", "0x2"}, true, "virtual_display: bad size '0x2'", 0, 0, DRAW_NONE, "", ""},
+        {{"--size", "81x2"}, true, "virtual_display: bad size '81x2'", 0, 0, DRAW_NONE, "", ""},
+        {{"--frames", "--save-screen"}, true,
+         "virtual_display: a value is missing after '--save-screen'", 0, 0, DRAW_NONE, "", ""},
+        {{"--port", "COM4"}, true, "virtual_display: unknown option '--port'", 0, 0, DRAW_NONE, "", ""},
+    };
+    for (const auto &c : cases) {
+        const char *link = nullptr;
+        const LineOption own[] = {{"--link", &link}};
+        const OwnOptions ownOptions = {"[--link PATH]", nullptr, own, 1};
+        std::vector<char *> argv = {const_cast<char *>("virtual_display")};
+        for (const char *argument : c.arguments)
+            argv.push_back(const_cast<char *>(argument));
+        DisplayOptions options = {};
+        testing::internal::CaptureStderr();
+        bool read = ReadDisplayOptions((int)argv.size(), argv.data(), &ownOptions, c.onTerminal,
+                                       &options);
+        const std::string err = testing::internal::GetCapturedStderr();
+        const std::string where = std::to_string(c.arguments.size()) + " arguments, " +
+                                  (c.arguments.empty() ? "none" : c.arguments[0]);
+        EXPECT_EQ(c.refusal.empty(), read) << where;
+        EXPECT_EQ(c.refusal, err.substr(0, err.find('\n'))) << where;
+        if (!read)
+            continue;
+        EXPECT_EQ(c.columns, options.columns) << where;
+        EXPECT_EQ(c.rows, options.rows) << where;
+        EXPECT_EQ(c.drawing, options.drawing) << where;
+        EXPECT_EQ(c.link, link ? link : "") << where;
+        EXPECT_EQ(c.trace, options.traceFile ? options.traceFile : "") << where;
+    }
 }
 
 }  // namespace

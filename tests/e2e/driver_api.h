@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../../tools/common/module_loader.h"
+#include "../../tools/common/system_text.h"
 
 #include "process_probe.h"
 

@@ -1,8 +1,10 @@
 // End-to-end runs of the host console under Wine: its exit status, what it
-// prints and the bytes its commands make the module send.
+// prints and the bytes its commands make the module send; and of the
+// virtual display reading those bytes on the display's end of the line.
 //
 // Usage: host_console_e2e.exe PATH-TO-DLL [SCENARIO-FILTER]
-// The console is the host_console.exe beside the module.
+// The console and the display are the host_console.exe and
+// virtual_display.exe beside the module.
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
@@ -13,25 +15,40 @@
 #include "files.h"
 #include "line.h"
 
-enum { OUTPUT_SIZE = 8192 };
+enum {
+    OUTPUT_SIZE = 8192,
+    DISPLAY_START_MS = 10000,  // how long the display may take to open its port
+};
+
+// How long the display reads: ample for the console's run, under load too.
+#define DISPLAY_SECONDS "6"
 
 struct ConsoleCase {
-    const char *arguments;  // the console's command line after its own name
+    const char *arguments;  // the program's command line after its own name
     const char *input;      // its standard input
     int exitCode;
     const char *stdoutPart; // a piece its standard output must hold ("" for any)
     const char *stderrPart; // a piece its standard error must hold ("" for none at all)
 };
 
-// Runs the console beside the module with the case's arguments and input.
-static int RunConsole(const ConsoleCase *run, char *out, char *err, size_t size)
+static const char CONSOLE[] = "host_console.exe";
+static const char DISPLAY[] = "virtual_display.exe";
+
+// The command line of a program beside the module.
+static void BesideModule(const char *program, const char *arguments, char *commandLine,
+                         size_t size)
 {
-    char console[MAX_PATH];
     const char *name = strrchr(driverPath, '\\');
-    snprintf(console, sizeof console, "%.*shost_console.exe",
-             name ? (int)(name - driverPath + 1) : 0, driverPath);
+    snprintf(commandLine, size, "\"%.*s%s\" %s", name ? (int)(name - driverPath + 1) : 0,
+             driverPath, program, arguments);
+}
+
+// Runs a program beside the module with the case's arguments and input.
+static int RunBeside(const char *program, const ConsoleCase *run, char *out, char *err,
+                     size_t size)
+{
     char commandLine[2048];
-    snprintf(commandLine, sizeof commandLine, "\"%s\" %s", console, run->arguments);
+    BesideModule(program, run->arguments, commandLine, sizeof commandLine);
     return RunChild(commandLine, run->input, out, err, size);
 }
 
@@ -42,11 +59,11 @@ static void CheckHolds(const char *part, const char *text, const char *what)
         printf("      expected a piece \"%s\" in \"%s\"\n", part, text);
 }
 
-static void RunCase(const ConsoleCase *run)
+static void RunCase(const char *program, const ConsoleCase *run)
 {
     static char out[OUTPUT_SIZE], err[OUTPUT_SIZE];
-    int status = RunConsole(run, out, err, sizeof out);
-    printf("    host_console %s\n", run->arguments);
+    int status = RunBeside(program, run, out, err, sizeof out);
+    printf("    %s %s\n", program, run->arguments);
     CheckInt(run->exitCode, status, "exit status");
     CheckHolds(run->stdoutPart, out, "standard output");
     if (run->stderrPart[0])
@@ -62,7 +79,7 @@ static void CommandsReachTheModule(void)
         "\"init 20 2 default\" \"pos 1 2\" \"write \\\\Hi\\x21\\x1b\" done", "", 0,
         "> init 20 2 default\r\n  ok=1 \"KESMARD v" EXPECTED_VERSION "\"\r\n> pos 1 2", ""};
     DrainLine();
-    RunCase(&run);
+    RunCase(CONSOLE, &run);
     ExpectedRuns scene = {};
     static const unsigned char cursor[] = CURSOR_COMMAND(0x14);
     AddRun(&scene, POWER_RESUME, sizeof POWER_RESUME);  // init
@@ -73,7 +90,7 @@ static void CommandsReachTheModule(void)
 
     WriteWholeFile("scene.txt", "# a comment, then a blank line\r\n\r\ninit 20 2 default\r\nwrite  two\r\n");
     static const ConsoleCase fromScript = {"--script scene.txt", "", 0, "> write  two", ""};
-    RunCase(&fromScript);
+    RunCase(CONSOLE, &fromScript);
     // Blanks after the first one belong to the text.
     ExpectedRuns scriptBytes = {};
     AddRun(&scriptBytes, POWER_RESUME, sizeof POWER_RESUME);
@@ -85,7 +102,7 @@ static void CommandsReachTheModule(void)
                                           "  \"KESMARD usage: COM3,9600,8,N,1\"\r\n> defaults\r\n"
                                           "  \"COM3,9600,8,N,1\"",
                                           ""};
-    RunCase(&fromInput);
+    RunCase(CONSOLE, &fromInput);
     ExpectedRuns twice = {};
     AddRun(&twice, POWER_RESUME, sizeof POWER_RESUME);
     AddRun(&twice, POWER_RESUME, sizeof POWER_RESUME);
@@ -114,15 +131,147 @@ static void FailuresAreReported(void)
     };
     DrainLine();
     for (size_t i = 0; i < ARRAY_SIZE(cases); i++)
-        RunCase(&cases[i]);
+        RunCase(CONSOLE, &cases[i]);
     // Bad commands are found before the module is loaded, so even the good
     // init ahead of a bad number sent nothing.
     ExpectNothing("nothing sent by failed runs");
 }
 
+// Waits until the file holds part; false when it does not in time.
+static bool WaitForPart(const char *path, const char *part, unsigned long limitMs)
+{
+    static char text[OUTPUT_SIZE];
+    DWORD start = GetTickCount();
+    while (ReadWholeFile(path, text, sizeof text) < 0 || !strstr(text, part)) {
+        if (GetTickCount() - start > limitMs)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+// The bytes of a trace the display saved, "OFFSET  1B 02 ..." a line, each
+// line's offset checked against the bytes before it.
+static size_t TraceBytes(const char *trace, unsigned char *bytes, size_t size)
+{
+    size_t count = 0;
+    while (*trace) {
+        char line[128];
+        size_t length = strcspn(trace, "\n");
+        snprintf(line, sizeof line, "%.*s", (int)length, trace);
+        trace += length + (trace[length] == '\n');
+        unsigned long offset = 0;
+        unsigned byte = 0;
+        int used = 0;
+        if (sscanf(line, "%8lX%n", &offset, &used) != 1) {
+            CheckText("a line that starts with its offset", line, "a trace line");
+            break;
+        }
+        CheckInt((long long)count, (long long)offset, "a trace line's offset");
+        for (const char *at = line + used; count < size && sscanf(at, "%2X%n", &byte, &used) == 1;
+             at += used)
+            bytes[count++] = (unsigned char)byte;
+    }
+    return count;
+}
+
+// The virtual display on the display's end (COM4) while the console drives
+// the module on COM3. The test lets go of COM4 meanwhile, so that every
+// byte reaches the display alone.
+static void DisplayShowsTheConsolesScene(void)
+{
+    CloseDisplayEnd();
+    char commandLine[2048];
+    BesideModule(DISPLAY,
+                 "--port COM4 --settings 9600,8,N,1 --seconds " DISPLAY_SECONDS
+                 " --save-screen screen.txt --save-trace trace.txt",
+                 commandLine, sizeof commandLine);
+    ChildProcess display;
+    if (StartChild(&display, "display", commandLine, "")) {
+        CheckTrue(WaitForPart("display-stdout.txt", "virtual display 20x2 on COM4\r\n",
+                              DISPLAY_START_MS),
+                  "the display says it reads COM4");
+        // The pause cuts the text in two: the display reads and draws each
+        // part as it comes.
+        static const ConsoleCase scene = {
+            "\"init 20 2 COM3,9600,8,N,1\" \"pos 1 1\" \"write FRE\" \"sleep 500\" "
+            "\"write SH BREAD\" \"pos 8 2\" \"write $2.50\" resume done",
+            "", 0, "> done", ""};
+        RunCase(CONSOLE, &scene);
+        static char out[OUTPUT_SIZE], err[OUTPUT_SIZE];
+        CheckInt(0, FinishChild(&display, out, err, sizeof out), "the display's exit status");
+        CheckText("", err, "nothing on the display's standard error");
+        // Its output is a file, not a console: a frame after each burst.
+        CheckHolds("|FRE                 |\r\n", out, "the text's first part drawn alone");
+        CheckHolds("cursor at column 13, row 2; 48 bytes; events: power resume, power resume, "
+                   "closing\r\n",
+                   out, "the last frame's status");
+
+        static char saved[OUTPUT_SIZE];
+        ReadWholeFile("screen.txt", saved, sizeof saved);
+        CheckText("FRESH BREAD         \r\n       $2.50        \r\n", saved, "the saved screen");
+        ExpectedRuns runs = {};
+        static const unsigned char topLeft[] = CURSOR_COMMAND(0);
+        static const unsigned char escapeCell[] = CURSOR_COMMAND(0x1B);  // pos 8 2: cell 27, ESC's value
+        AddRun(&runs, POWER_RESUME, sizeof POWER_RESUME);
+        AddRun(&runs, topLeft, sizeof topLeft);
+        AddText(&runs, "FRE");
+        AddText(&runs, "SH BREAD");
+        AddRun(&runs, escapeCell, sizeof escapeCell);
+        AddText(&runs, "$2.50");
+        AddRun(&runs, POWER_RESUME, sizeof POWER_RESUME);
+        AddRun(&runs, CLOSING, sizeof CLOSING);
+        ReadWholeFile("trace.txt", saved, sizeof saved);
+        unsigned char traced[512];
+        size_t tracedLength = TraceBytes(saved, traced, sizeof traced);
+        CheckBytes(runs.bytes, runs.length, traced, tracedLength, "the saved trace");
+    }
+    CheckTrue(OpenDisplayEnd(), "COM4 opens again for the scenarios after");
+}
+
+// A port that cannot be set up: exactly one line on standard error naming
+// the port, the step and the system's text, exit status 2, and nothing on
+// standard output. Bad options are refused before any port is opened.
+static void DisplayRefusesWhatItCannotUse(void)
+{
+    WriteWholeFile("not-a-port.txt", "");
+    static const struct {
+        const char *arguments;
+        const char *start;  // the line up to the system's text
+    } ports[] = {
+        {"--port COM99", "virtual_display: cannot open COM99: "},
+        {"--port not-a-port.txt", "virtual_display: cannot read the line settings of not-a-port.txt: "},
+        // A Linux pty refuses 9 data bits.
+        {"--port COM4 --settings 9600,9,N,1", "virtual_display: cannot set the line settings of COM4: "},
+    };
+    for (size_t i = 0; i < ARRAY_SIZE(ports); i++) {
+        char arguments[256];
+        snprintf(arguments, sizeof arguments, "%s --seconds " DISPLAY_SECONDS, ports[i].arguments);
+        const ConsoleCase run = {arguments, "", 2, "", ports[i].start};
+        static char out[OUTPUT_SIZE], err[OUTPUT_SIZE];
+        printf("    %s %s\n", DISPLAY, arguments);
+        CheckInt(2, RunBeside(DISPLAY, &run, out, err, sizeof out), "exit status");
+        CheckText("", out, "nothing on standard output");
+        size_t length = strlen(err), startLength = strlen(run.stderrPart);
+        bool oneLine = strncmp(err, run.stderrPart, startLength) == 0 && length > startLength + 2 &&
+                       err[startLength] != ' ' && strchr(err, '\n') == err + length - 1;
+        CheckTrue(oneLine, "one line: the port, the step, then the system's text");
+        if (!oneLine)
+            printf("      expected \"%s\" and a text, got \"%s\"\n", run.stderrPart, err);
+    }
+    static const ConsoleCase options[] = {
+        {"--port COM4 --settings 9600", "", 2, "", "virtual_display: --settings 9600: Data bits Incorrect?"},
+        {"--seconds 1", "", 2, "", "virtual_display: --port NAME is missing"},
+    };
+    for (size_t i = 0; i < ARRAY_SIZE(options); i++)
+        RunCase(DISPLAY, &options[i]);
+}
+
 static const Scenario SCENARIOS[] = {
     {"commands_reach_the_module", CommandsReachTheModule},
     {"failures_are_reported", FailuresAreReported},
+    {"display_shows_the_consoles_scene", DisplayShowsTheConsolesScene},
+    {"display_refuses_what_it_cannot_use", DisplayRefusesWhatItCannotUse},
 };
 
 int main(int argc, char **argv)

@@ -2,9 +2,9 @@
 #include "module_loader.h"
 
 #include <stdio.h>
-#include <string.h>
 
 #include "array_size.h"
+#include "system_text.h"
 
 struct EntryPointName {
     const char *plain;
@@ -23,25 +23,14 @@ static const EntryPointName ENTRY_POINTS[] = {
     {"DISPLAYDLL_DriverName", "DISPLAYDLL_DriverName@0"},
 };
 
-const char *SystemText(unsigned long errorCode)
-{
-    static char text[1024];
-    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, errorCode,
-                        0x0400, text, sizeof text, NULL))
-        text[0] = '\0';
-    return text;
-}
-
 bool LoadDriverApi(DriverApi *api, const char *path, bool decoratedNames, char *error,
                    size_t errorSize)
 {
     api->module = LoadLibraryA(path);
     if (!api->module) {
         DWORD code = GetLastError();
-        // The system's text ends in a line end; the message stays one line.
-        const char *reason = SystemText(code);
-        snprintf(error, errorSize, "cannot load %s: %.*s (error %lu)", path,
-                 (int)strcspn(reason, "\r\n"), reason, code);
+        snprintf(error, errorSize, "cannot load %s: %s (error %lu)", path, SystemTextLine(code),
+                 code);
         return false;
     }
     FARPROC *slots[] = {

@@ -28,7 +28,3 @@ bool LoadDriverApi(DriverApi *api, const char *path, bool decoratedNames, char *
 
 // Unloads the module; its state starts afresh at the next load.
 void UnloadDriver(DriverApi *api);
-
-// The platform's own text for an error code, as FormatMessage gives it
-// (usually ending in a line end); empty when it has none.
-const char *SystemText(unsigned long errorCode);

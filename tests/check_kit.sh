@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Packs the integrator's kit (the package target of the Windows build) and
 # checks the zip: one folder named after the version, holding exactly the
-# module, its import library, header, export definition, the host console
+# module, its two import libraries, header, export definition, the host console
 # and the guide, with the module and console the same files as in dist/.
 #
 # Usage: check_kit.sh WIN32-BUILD-FOLDER
@@ -19,7 +19,7 @@ cmake --build "$build" --target package >/dev/null
 [ -f "$zip" ] || { echo "FAILED: no $kit.zip packed"; exit 1; }
 failed=0
 expected=$(printf '%s\n' "$kit/" "$kit/INTEGRATION.txt" "$kit/KESMARD.def" "$kit/KESMARD.dll" \
-    "$kit/KESMARD.h" "$kit/KESMARD.lib" "$kit/host_console.exe")
+    "$kit/KESMARD.h" "$kit/KESMARD.lib" "$kit/host_console.exe" "$kit/libKESMARD.dll.a")
 listed=$(cmake -E tar tf "$zip" | sort)
 if [ "$listed" != "$expected" ]; then
     printf 'FAILED: kit contents\n  expected:\n%s\n  got:\n%s\n' "$expected" "$listed"

@@ -11,8 +11,10 @@ packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i6
 case "${1:-build}" in
     # The native build configures the unit tests too, so it wants GoogleTest.
     demo) packages+=(g++ libgtest-dev googletest wine wine32:i386) ;;
-    # The sanitizer build and the fuzz targets want libFuzzer besides.
-    test) packages+=(g++ libgtest-dev googletest wine wine32:i386 socat libclang-rt-14-dev) ;;
+    # The sanitizer build and the fuzz targets want libFuzzer besides; the
+    # kit check compiles the language guide's C# and Pascal declarations.
+    test) packages+=(g++ libgtest-dev googletest wine wine32:i386 socat
+                     libclang-rt-14-dev mono-mcs fp-compiler) ;;
 esac
 
 missing=()

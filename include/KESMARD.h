@@ -1,6 +1,7 @@
 /* KESMARD.h: the display module's entry points, for hosts written in C or
- * C++. Link with KESMARD.lib, or load KESMARD.dll at run time and look the
- * entry points up by name through the DISPLAYDLL_*Proc pointer types.
+ * C++. Link with KESMARD.lib (MSVC-compatible linkers) or libKESMARD.dll.a
+ * (MinGW), or load KESMARD.dll at run time and look the entry points up by
+ * name through the DISPLAYDLL_*Proc pointer types and DISPLAYDLL_GET_PROC.
  *
  * Every entry point uses the stdcall convention and is exported under its
  * plain name (DISPLAYDLL_Init) and its decorated one (DISPLAYDLL_Init@16).
@@ -55,6 +56,16 @@ typedef void(__stdcall *DISPLAYDLL_PowerResumeProc)(void);
 typedef const char *(__stdcall *DISPLAYDLL_UsageProc)(void);
 typedef const char *(__stdcall *DISPLAYDLL_DefaultParametersProc)(void);
 typedef const char *(__stdcall *DISPLAYDLL_DriverNameProc)(void);
+
+/* Any entry point's pointer: GetProcAddress's result is cast to it before
+ * its own type, a cast compilers do not flag (-Wcast-function-type). */
+typedef void(__stdcall *DISPLAYDLL_AnyProc)(void);
+
+/* Looks entry up in module (the HMODULE of KESMARD.dll) and gives it its
+ * own pointer type; null when the module lacks it. Needs windows.h:
+ *     DISPLAYDLL_InitProc init = DISPLAYDLL_GET_PROC(module, DISPLAYDLL_Init); */
+#define DISPLAYDLL_GET_PROC(module, entry) \
+    ((entry##Proc)(DISPLAYDLL_AnyProc)GetProcAddress((module), #entry))
 
 #ifdef __cplusplus
 }

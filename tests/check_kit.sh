@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Packs the integrator's kit (the package target of the Windows build) and
 # checks the zip: one folder named after the version, holding exactly the
-# module, its import library, header, export definition, the host console
-# and the guide, the virtual display and its page, with the programs and the
-# module the same files as in the tree's dist folder (dist/ for win32,
-# dist/x64 for win64).
+# files listed below, the module, the two programs and the header the same
+# files as in the tree's dist folder (dist/ for win32, dist/x64 for win64)
+# and include/, and a SHA256SUMS that lists and verifies every other file.
+# Then it compiles what the kit holds as source: the header, without
+# a warning, in every C and C++ standard for MinGW and for the MSVC target;
+# the sample host, which must be README's; and the declarations of the
+# language guide: C# with Mono's compiler, Delphi and Free Pascal with Free
+# Pascal (Delphi's ANSI and Unicode modes), each against a test file of the
+# C signatures, and Python's syntax.
 #
 # Usage: check_kit.sh WINDOWS-BUILD-FOLDER DIST-FOLDER win32|win64
 set -euo pipefail
@@ -15,29 +20,113 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The version the tests expect, not the build's: a wrong one is caught.
 version=$(sed -n 's/^#define EXPECTED_VERSION "\(.*\)"$/\1/p' "$root/tests/e2e/display_bytes.h")
 kit=KESMARD-$version-$platform
+# The compilers and C# platform of the kit's machine.
+case $platform in
+    win32) mingw=i686-w64-mingw32 msvc_target=i686-pc-windows-msvc cs_platform=x86 ;;
+    win64) mingw=x86_64-w64-mingw32 msvc_target=x86_64-pc-windows-msvc cs_platform=x64 ;;
+    *) echo "unknown platform $platform"; exit 2 ;;
+esac
 zip=$dist/$kit.zip
+export LC_ALL=C
+
+# The kit's folders and files, one a line, in byte order.
+contents=(
+    CHANGELOG.md
+    INTEGRATION.txt
+    KESMARD.def
+    KESMARD.dll
+    KESMARD.h
+    KESMARD.lib
+    LICENSE
+    SHA256SUMS
+    VIRTUAL_DISPLAY.txt
+    doc/
+    doc/DEBUG_LOG.md
+    doc/FAILURES.md
+    doc/LANGUAGES.md
+    examples/
+    examples/BUILD.txt
+    examples/sample_host.c
+    host_console.exe
+    libKESMARD.dll.a
+    virtual_display.exe
+)
 
 # A zip left from an earlier build must not stand in for the one packed now.
 rm -f "$zip"
 cmake --build "$build" --target package >/dev/null
 [ -f "$zip" ] || { echo "FAILED: no $kit.zip packed"; exit 1; }
 failed=0
-expected=$(printf '%s\n' "$kit/" "$kit/INTEGRATION.txt" "$kit/KESMARD.def" "$kit/KESMARD.dll" \
-    "$kit/KESMARD.h" "$kit/KESMARD.lib" "$kit/host_console.exe")
-# The virtual display and its page.
-expected=$(printf '%s\n' "$expected" "$kit/VIRTUAL_DISPLAY.txt" "$kit/virtual_display.exe" | sort)
+fail() {
+    echo "FAILED: $*"
+    failed=1
+}
+expected=$(printf "$kit/%s\n" "" "${contents[@]}" | sort)
 listed=$(cmake -E tar tf "$zip" | sort)
 if [ "$listed" != "$expected" ]; then
     printf 'FAILED: kit contents\n  expected:\n%s\n  got:\n%s\n' "$expected" "$listed"
     failed=1
 fi
 
-unpacked=$(mktemp -d)
-trap 'rm -rf "$unpacked"' EXIT
-(cd "$unpacked" && cmake -E tar xf "$zip")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+(cd "$work" && cmake -E tar xf "$zip")
+unpacked=$work/$kit
 for file in KESMARD.dll host_console.exe virtual_display.exe; do
-    cmp -s "$dist/$file" "$unpacked/$kit/$file" || { echo "FAILED: $file differs from $dist"; failed=1; }
+    cmp -s "$dist/$file" "$unpacked/$file" || fail "$file differs from $dist"
 done
-cmp -s "$root/include/KESMARD.h" "$unpacked/$kit/KESMARD.h" || { echo "FAILED: header differs"; failed=1; }
-[ "$failed" = 0 ] && echo "kit $kit.zip holds what it should"
+cmp -s "$root/include/KESMARD.h" "$unpacked/KESMARD.h" || fail "header differs"
+
+# SHA256SUMS names every other file, and each of them verifies.
+summed=$(sed 's/^[0-9a-f]\{64\}  //' "$unpacked/SHA256SUMS" | sort)
+present=$(cd "$unpacked" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | sort)
+if [ "$summed" != "$present" ]; then
+    printf 'FAILED: SHA256SUMS names\n%s\n  for the files\n%s\n' "$summed" "$present"
+    failed=1
+fi
+(cd "$unpacked" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS does not verify"
+
+# The fenced block of a Markdown file whose opening line is ```TAG.
+block() {
+    awk -v fence="\`\`\`$2" '$0 == fence {inside = 1; next} inside && $0 == "```" {exit} inside {print}' "$1"
+}
+block "$root/README.md" c | cmp -s - "$unpacked/examples/sample_host.c" ||
+    fail "examples/sample_host.c is not README's sample"
+
+# Warnings are errors: a header that warns anywhere fails.
+strict=(-Wall -Wextra -pedantic -Werror -fsyntax-only)
+msvc=(clang --target=$msvc_target)
+for std in c89 c99 c11 c17; do
+    for compiler in $mingw-gcc "${msvc[*]}"; do
+        $compiler -x c -std="$std" "${strict[@]}" "$unpacked/KESMARD.h" ||
+            fail "the header as $std with $compiler"
+    done
+done
+for std in c++98 c++11 c++14 c++17 c++20; do
+    for compiler in $mingw-g++ "${msvc[*]}"; do
+        $compiler -x c++ -std="$std" "${strict[@]}" "$unpacked/KESMARD.h" ||
+            fail "the header as $std with $compiler"
+    done
+done
+# The Windows tree builds and runs the sample with MinGW; here it is
+# compiled for the MSVC target too.
+"${msvc[@]}" -std=c99 "${strict[@]}" -nostdlibinc -isystem "$root/tests/e2e/msvc/include" \
+    -I "$unpacked" "$unpacked/examples/sample_host.c" || fail "the sample for the MSVC target"
+
+guide=$unpacked/doc/LANGUAGES.md
+block "$guide" csharp >"$work/KesmardDisplay.cs"
+mcs -target:library -platform:$cs_platform -warnaserror -out:"$work/KesmardDisplay.dll" \
+    "$work/KesmardDisplay.cs" "$root/tests/declarations/KesmardSignatures.cs" >"$work/mcs.log" ||
+    { cat "$work/mcs.log"; fail "the C# declarations"; }
+for mode in delphi delphiunicode; do
+    rm -rf "$work/$mode" && mkdir "$work/$mode"
+    block "$guide" pascal | sed "s/{\$MODE DELPHI}/{\$MODE ${mode^^}}/" >"$work/$mode/kesmarddisplay.pas"
+    cp "$root/tests/declarations/kesmardsignatures.pas" "$work/$mode/"
+    (cd "$work/$mode" && fpc -M"$mode" -Sew -vw kesmardsignatures.pas) >"$work/fpc.log" ||
+        { cat "$work/fpc.log"; fail "the Pascal declarations in $mode mode"; }
+done
+block "$guide" python >"$work/kesmard.py"
+python3 -m py_compile "$work/kesmard.py" || fail "the Python declarations"
+
+[ "$failed" = 0 ] && echo "kit $kit.zip holds what it should, and its sources compile"
 exit "$failed"

@@ -1,8 +1,10 @@
 /* A host written in plain C against the integrator's kit: it includes
- * KESMARD.h, links with KESMARD.lib and so loads KESMARD.dll at start-up.
- * kit_host_cxx.cpp builds the same source as C++. It checks the texts the
- * module answers with, that the header's pointer types fit its functions,
- * and the version resource of the module it loaded.
+ * KESMARD.h, links with an import library and so loads KESMARD.dll at
+ * start-up. kit_host_cxx.cpp builds the same source as C++, and
+ * tests/e2e/msvc/ builds it for an MSVC-compatible toolchain. It checks the
+ * texts the module answers with, that the header's pointer types fit its
+ * functions, and the version resources of the module it loaded and of the
+ * host console beside it (as the kit and dist/ hold them).
  *
  * Usage: kit_host.exe [ANY...]   (arguments are ignored) */
 #include <windows.h>
@@ -14,6 +16,8 @@
 
 #ifdef __cplusplus
 #define LANGUAGE "C++"
+#elif defined(_MSC_VER)
+#define LANGUAGE "C for the MSVC target"
 #else
 #define LANGUAGE "C"
 #endif
@@ -63,18 +67,38 @@ static const char *VersionText(void *block, const char *name)
     return text;
 }
 
-static void CheckVersionResource(void)
+/* A shipped binary, in the folder of the module loaded, and what its
+ * version resource says of it besides the version. */
+typedef struct {
+    const char *file;
+    unsigned long fileType;
+    const char *internalName;
+    const char *description;
+} Binary;
+
+static const Binary binaries[] = {
+    {"KESMARD.dll", VFT_DLL, "KESMARD", "KESMARD serial character display driver"},
+    {"host_console.exe", VFT_APP, "host_console",
+     "KESMARD host console: tries a display module from a command prompt"},
+};
+
+static void CheckVersionResource(const char *folder, const Binary *binary)
 {
-    static const struct {
+    const struct {
         const char *name;
         const char *value;
     } texts[] = {
-        {"FileVersion", EXPECTED_VERSION},   {"ProductVersion", EXPECTED_VERSION},
-        {"OriginalFilename", "KESMARD.dll"}, {"InternalName", "KESMARD"},
-        {"FileDescription", "KESMARD serial character display driver"},
+        {"FileVersion", EXPECTED_VERSION},
+        {"ProductVersion", EXPECTED_VERSION},
+        {"ProductName", "KESMARD"},
+        {"LegalCopyright", "Copyright (c) 2026 The KESMARD developers"},
+        {"OriginalFilename", binary->file},
+        {"InternalName", binary->internalName},
+        {"FileDescription", binary->description},
     };
     static char block[16384];
     char path[MAX_PATH];
+    char what[80];
     VS_FIXEDFILEINFO *fixed = NULL;
     UINT length = 0;
     size_t i;
@@ -82,7 +106,7 @@ static void CheckVersionResource(void)
     /* The fixed part holds the four numbers of the expected version. */
     unsigned long major = 0, minor = 0, build = 0, revision = 0;
     sscanf(EXPECTED_VERSION, "%lu.%lu.%lu.%lu", &major, &minor, &build, &revision);
-    GetModuleFileNameA(GetModuleHandleA("KESMARD.dll"), path, sizeof path);
+    snprintf(path, sizeof path, "%s%s", folder, binary->file);
     size = GetFileVersionInfoSizeA(path, NULL);
     if (size == 0 || size > sizeof block || !GetFileVersionInfoA(path, 0, sizeof block, block) ||
         !VerQueryValueA(block, "\\", (void **)&fixed, &length)) {
@@ -90,14 +114,30 @@ static void CheckVersionResource(void)
         printf("FAILED: %s has no readable version resource\n", path);
         return;
     }
+    printf("checking the version resource of %s\n", path);
     ExpectNumber("file version, major.minor", major << 16 | minor, fixed->dwFileVersionMS);
     ExpectNumber("file version, build.revision", build << 16 | revision, fixed->dwFileVersionLS);
     ExpectNumber("product version, major.minor", major << 16 | minor, fixed->dwProductVersionMS);
     ExpectNumber("product version, build.revision", build << 16 | revision,
                  fixed->dwProductVersionLS);
-    ExpectNumber("file type", VFT_DLL, fixed->dwFileType);
-    for (i = 0; i < sizeof texts / sizeof texts[0]; i++)
-        ExpectText(texts[i].name, texts[i].value, VersionText(block, texts[i].name));
+    ExpectNumber("file type", binary->fileType, fixed->dwFileType);
+    for (i = 0; i < sizeof texts / sizeof texts[0]; i++) {
+        snprintf(what, sizeof what, "%s of %s", texts[i].name, binary->file);
+        ExpectText(what, texts[i].value, VersionText(block, texts[i].name));
+    }
+}
+
+/* The binaries in the folder KESMARD.dll was loaded from. */
+static void CheckVersionResources(void)
+{
+    char folder[MAX_PATH];
+    char *name;
+    size_t i;
+    GetModuleFileNameA(GetModuleHandleA("KESMARD.dll"), folder, sizeof folder);
+    name = strrchr(folder, '\\');
+    *(name ? name + 1 : folder) = '\0';
+    for (i = 0; i < sizeof binaries / sizeof binaries[0]; i++)
+        CheckVersionResource(folder, &binaries[i]);
 }
 
 int main(void)
@@ -126,7 +166,7 @@ int main(void)
     powerResume();
     done();
 
-    CheckVersionResource();
+    CheckVersionResources();
     printf("kit host built as %s: %d failed\n", LANGUAGE, failures);
     return failures == 0 ? 0 : 1;
 }

@@ -1,19 +1,21 @@
 # Front door of the build, over the presets of CMakePresets.json (win32,
-# native, sanitize: one build folder each under build/).
+# win64, native, sanitize: one build folder each under build/).
 #   make        builds dist/KESMARD.dll, dist/host_console.exe and
-#               dist/virtual_display.exe
+#               dist/virtual_display.exe, and the same three for 64-bit
+#               hosts in dist/x64/
 #   make demo   builds them and the Linux virtual display, then plays a short scene
 #               on the virtual display under Wine (tools/demo/demo.sh)
-#   make dist   builds them and packs the integrator's kit with CPack:
-#               dist/KESMARD-<version>-win32.zip
-#   make test   builds them, then runs every test of the three trees (the
+#   make dist   builds them and packs the integrator's kits with CPack:
+#               dist/KESMARD-<version>-win32.zip, dist/x64/KESMARD-<version>-win64.zip
+#   make test   builds them, then runs every test of the four trees (each
 #               Windows tree: export table, kit, reproducibility and the
-#               end-to-end tests under Wine; the native tree: unit tests and
+#               end-to-end tests under Wine, 32-bit or 64-bit; the native tree: unit tests and
 #               the demo; the sanitizer tree: unit tests and fuzz targets
 #               under ASan and UBSan)
 #   make fuzz   runs only the fuzz targets, FUZZ_SECONDS each
 #               (FUZZ_SECONDS=600 make fuzz)
 #   make bench  measures the module's cost per call under Wine
+#               (make bench ARCH=x64 for the 64-bit module)
 # Each installs what is missing on a Debian machine first.
 
 JOBS ?= $(shell nproc)
@@ -26,6 +28,8 @@ all:
 	@cmake/install-deps.sh build
 	cmake --preset win32
 	cmake --build --preset win32 -j $(JOBS)
+	cmake --preset win64
+	cmake --build --preset win64 -j $(JOBS)
 
 # Builds quietly (errors still show), so the scene is what the screen shows.
 demo:
@@ -38,12 +42,14 @@ demo:
 
 dist: all
 	cmake --build --preset win32 --target package
+	cmake --build --preset win64 --target package
 
 # The Wine tests run one at a time (one prefix, and timing-sensitive).
 test: all sanitized
 	cmake --preset native
 	cmake --build --preset native -j $(JOBS)
 	ctest --preset win32
+	ctest --preset win64
 	ctest --preset native
 	ctest --preset sanitize -j $(JOBS)
 
@@ -56,10 +62,15 @@ sanitized:
 	cmake --preset sanitize $(FUZZ_OPTION)
 	cmake --build --preset sanitize -j $(JOBS)
 
-# Not part of the tests: the module's cost per call against a raw write.
+# Not part of the tests: the module's cost per call against a raw write,
+# for the 32-bit module (ARCH=x86, the default) or the 64-bit one (ARCH=x64).
+ARCH ?= x86
+BENCH_TREE := $(if $(filter x64,$(ARCH)),win64,win32)
+BENCH_DIST := $(if $(filter x64,$(ARCH)),dist/x64,dist)
 bench: all
 	@cmake/install-deps.sh test
-	KESMARD_DRAIN_LINE=1 tests/e2e/run_on_line.sh build/win32/display_bench.exe dist/KESMARD.dll $(BENCH_ARGS)
+	KESMARD_DRAIN_LINE=1 KESMARD_WINEARCH=$(BENCH_TREE) tests/e2e/run_on_line.sh \
+		build/$(BENCH_TREE)/display_bench.exe $(BENCH_DIST)/KESMARD.dll $(BENCH_ARGS)
 
 clean:
 	rm -rf build dist

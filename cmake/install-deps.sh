@@ -4,16 +4,19 @@
 # only when something is missing.
 set -euo pipefail
 
+# Both Windows machines: the module's own i686, and x86_64 for 64-bit hosts.
 # llvm-dlltool (llvm, also the sanitizers' symbolizer) makes the MSVC import
 # library; clang and lld-link build the kit hosts that link with it as an
 # MSVC-compatible toolchain would.
-packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i686 llvm clang lld)
+packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i686
+          gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 llvm clang lld)
 case "${1:-build}" in
     # The native build configures the unit tests too, so it wants GoogleTest.
     demo) packages+=(g++ libgtest-dev googletest wine wine32:i386) ;;
     # The sanitizer build and the fuzz targets want libFuzzer besides; the
-    # kit check compiles the language guide's C# and Pascal declarations.
-    test) packages+=(g++ libgtest-dev googletest wine wine32:i386 socat
+    # kit check compiles the language guide's C# and Pascal declarations;
+    # wine64 runs the 64-bit module's tests, in a prefix of their own.
+    test) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64 socat
                      libclang-rt-14-dev mono-mcs fp-compiler) ;;
 esac
 

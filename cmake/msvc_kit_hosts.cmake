@@ -17,9 +17,17 @@ file(MAKE_DIRECTORY ${msvc_build})
 set(msvc_system_libraries "")
 foreach(dll kernel32 version msvcrt)
     set(library ${msvc_build}/${dll}.lib)
+    set(def ${msvc_source}/${dll}.def)
+    # On x86_64 nothing is decorated: the names stand as the DLLs export them.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        file(READ ${def} text)
+        string(REGEX REPLACE "@[0-9]+" "" text "${text}")
+        set(def ${msvc_build}/${dll}.def)
+        file(WRITE ${def} "${text}")
+    endif()
     add_custom_command(OUTPUT ${library}
-        COMMAND ${LLVM_DLLTOOL} -m ${dlltool_machine} -k -d ${msvc_source}/${dll}.def -l ${library}
-        DEPENDS ${msvc_source}/${dll}.def VERBATIM)
+        COMMAND ${LLVM_DLLTOOL} -m ${dlltool_machine} -k -d ${def} -l ${library}
+        DEPENDS ${def} VERBATIM)
     list(APPEND msvc_system_libraries ${library})
 endforeach()
 

@@ -5,6 +5,8 @@
  *
  * Every entry point uses the stdcall convention and is exported under its
  * plain name (DISPLAYDLL_Init) and its decorated one (DISPLAYDLL_Init@16).
+ * The same header serves the 64-bit KESMARD.dll: on x64 __stdcall is
+ * ignored (there is one calling convention) and nothing else changes.
  * Call DISPLAYDLL_Init first, then any number of Write, SetPosition and
  * PowerResume, and DISPLAYDLL_Done last; Usage, DefaultParameters and
  * DriverName may be called at any time. Calls must come one at a time.

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Checks the module file itself: a 32-bit PE whose export directory names it
-# KESMARD.dll and lists the sixteen entry point names in order, each plain
-# name right before its decorated one at the same address, and which imports
-# nothing but KERNEL32.dll and msvcrt.dll.
+# Checks the module file itself: a PE of the machine's format (pei-i386 or
+# pei-x86-64) whose export directory names it KESMARD.dll and lists the
+# sixteen entry point names in order, each plain name right before its
+# decorated one at the same address, and which imports nothing but
+# KERNEL32.dll and msvcrt.dll.
+#
+# Usage: check_exports.sh OBJDUMP MODULE.dll FORMAT
 set -euo pipefail
-dll=$1
-dump=$(i686-w64-mingw32-objdump -p "$dll")
+objdump=$1
+dll=$2
+format=$3
+dump=$("$objdump" -p "$dll")
 failed=0
 expect() {  # what, expected, got
     if [ "$2" != "$3" ]; then
@@ -14,7 +19,7 @@ expect() {  # what, expected, got
     fi
 }
 
-expect "file format" "pei-i386" "$(head -3 <<<"$dump" | sed -n 's/.*file format //p')"
+expect "file format" "$format" "$(head -3 <<<"$dump" | sed -n 's/.*file format //p')"
 expect "export directory name" "KESMARD.dll" "$(sed -n 's/^Name[[:space:]]*[0-9a-f]* //p' <<<"$dump")"
 
 names=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^.*\[ *\([0-9]*\)\] \(.*\)$/\2 @\1/p')

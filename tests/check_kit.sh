@@ -2,22 +2,31 @@
 # Packs the integrator's kit (the package target of the Windows build) and
 # checks the zip: one folder named after the version, holding exactly the
 # files listed below, the module, the two programs and the header the same
-# files as in dist/ and include/, and a SHA256SUMS that lists and verifies
-# every other file. Then it compiles what the kit holds as source: the header, without
+# files as in the tree's dist folder (dist/ for win32, dist/x64 for win64)
+# and include/, and a SHA256SUMS that lists and verifies every other file.
+# Then it compiles what the kit holds as source: the header, without
 # a warning, in every C and C++ standard for MinGW and for the MSVC target;
 # the sample host, which must be README's; and the declarations of the
 # language guide: C# with Mono's compiler, Delphi and Free Pascal with Free
 # Pascal (Delphi's ANSI and Unicode modes), each against a test file of the
 # C signatures, and Python's syntax.
 #
-# Usage: check_kit.sh WIN32-BUILD-FOLDER
+# Usage: check_kit.sh WINDOWS-BUILD-FOLDER DIST-FOLDER win32|win64
 set -euo pipefail
 build=$1
+dist=$2
+platform=$3
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The version the tests expect, not the build's: a wrong one is caught.
 version=$(sed -n 's/^#define EXPECTED_VERSION "\(.*\)"$/\1/p' "$root/tests/e2e/display_bytes.h")
-kit=KESMARD-$version-win32
-zip=$root/dist/$kit.zip
+kit=KESMARD-$version-$platform
+# The compilers and C# platform of the kit's machine.
+case $platform in
+    win32) mingw=i686-w64-mingw32 msvc_target=i686-pc-windows-msvc cs_platform=x86 ;;
+    win64) mingw=x86_64-w64-mingw32 msvc_target=x86_64-pc-windows-msvc cs_platform=x64 ;;
+    *) echo "unknown platform $platform"; exit 2 ;;
+esac
+zip=$dist/$kit.zip
 export LC_ALL=C
 
 # The kit's folders and files, one a line, in byte order.
@@ -64,7 +73,7 @@ trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip")
 unpacked=$work/$kit
 for file in KESMARD.dll host_console.exe virtual_display.exe; do
-    cmp -s "$root/dist/$file" "$unpacked/$file" || fail "$file differs from dist/"
+    cmp -s "$dist/$file" "$unpacked/$file" || fail "$file differs from $dist"
 done
 cmp -s "$root/include/KESMARD.h" "$unpacked/KESMARD.h" || fail "header differs"
 
@@ -86,15 +95,15 @@ block "$root/README.md" c | cmp -s - "$unpacked/examples/sample_host.c" ||
 
 # Warnings are errors: a header that warns anywhere fails.
 strict=(-Wall -Wextra -pedantic -Werror -fsyntax-only)
-msvc=(clang --target=i686-pc-windows-msvc)
+msvc=(clang --target=$msvc_target)
 for std in c89 c99 c11 c17; do
-    for compiler in i686-w64-mingw32-gcc "${msvc[*]}"; do
+    for compiler in $mingw-gcc "${msvc[*]}"; do
         $compiler -x c -std="$std" "${strict[@]}" "$unpacked/KESMARD.h" ||
             fail "the header as $std with $compiler"
     done
 done
 for std in c++98 c++11 c++14 c++17 c++20; do
-    for compiler in i686-w64-mingw32-g++ "${msvc[*]}"; do
+    for compiler in $mingw-g++ "${msvc[*]}"; do
         $compiler -x c++ -std="$std" "${strict[@]}" "$unpacked/KESMARD.h" ||
             fail "the header as $std with $compiler"
     done
@@ -106,7 +115,7 @@ done
 
 guide=$unpacked/doc/LANGUAGES.md
 block "$guide" csharp >"$work/KesmardDisplay.cs"
-mcs -target:library -platform:x86 -warnaserror -out:"$work/KesmardDisplay.dll" \
+mcs -target:library -platform:$cs_platform -warnaserror -out:"$work/KesmardDisplay.dll" \
     "$work/KesmardDisplay.cs" "$root/tests/declarations/KesmardSignatures.cs" >"$work/mcs.log" ||
     { cat "$work/mcs.log"; fail "the C# declarations"; }
 for mode in delphi delphiunicode; do

@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Checks that the Windows build is reproducible: copies the sources to
-# build/repro/src, builds and packs them there in a clean build folder of
-# their own, and compares the module, the host console and the kit's zip
-# byte for byte with those of the first build. The caller passes the first
+# WORK/src, builds and packs them there in a clean build folder of their
+# own, and compares the module, the host console and the kit's zip byte for
+# byte with those of the first build (the same paths under the copy). The caller passes the first
 # build's SOURCE_DATE_EPOCH, so that both pack with the same time whatever
 # git says of the copy.
 #
-# Usage: check_repro.sh MODULE.dll CONSOLE.exe KIT.zip -- CONFIGURE-OPTIONS...
+# Usage: check_repro.sh WORK MODULE.dll CONSOLE.exe KIT.zip -- CONFIGURE-OPTIONS...
 set -euo pipefail
-files=("$1" "$2" "$3")
-shift 4
+work=$1
+files=("$2" "$3" "$4")
+shift 5
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-work=$root/build/repro
 
 rm -rf "$work"
 mkdir -p "$work/src"
@@ -26,7 +26,7 @@ fi
 
 failed=0
 for file in "${files[@]}"; do
-    cmp "$file" "$work/src/dist/$(basename "$file")" || { echo "FAILED: $(basename "$file") differs"; failed=1; }
+    cmp "$file" "$work/src/${file#"$root"/}" || { echo "FAILED: $(basename "$file") differs"; failed=1; }
 done
 [ "$failed" = 0 ] && echo "a second build in another folder gave the same bytes"
 exit "$failed"

@@ -1,6 +1,7 @@
 // Every export of the real module called through a bare pointer by an
-// assembly trampoline: each must remove exactly its arguments from the
-// stack, as stdcall asks, and keep EBX, ESI and EDI.
+// assembly trampoline: each must leave the stack pointer as the machine's
+// convention asks (on i386, stdcall: it removes exactly its arguments) and
+// keep the callee-saved registers.
 //
 // Usage: stack_e2e.exe PATH-TO-DLL [SCENARIO-FILTER]
 #include <windows.h>
@@ -11,98 +12,44 @@
 #include "display_bytes.h"
 #include "driver_api.h"
 #include "line.h"
+#include "stack_trampoline.h"
 
 static DriverApi api;
 
-// Calls function with count 32-bit arguments (args[0] first, as the C
-// declaration lists them) and returns how far the stack pointer moved over
-// the call: 0 when the callee removed exactly its arguments, as stdcall
-// asks. *registersKept is 1 when EBX, ESI and EDI came back as they were.
-extern "C" long CallThroughPointer(FARPROC function, const unsigned *args, int count,
-                                   int *registersKept);
-asm(R"(
-    .text
-    .globl _CallThroughPointer
-_CallThroughPointer:
-    pushl %ebp
-    movl %esp, %ebp
-    pushl %ebx
-    pushl %esi
-    pushl %edi
-    subl $4, %esp
-    movl %esp, -16(%ebp)        # the stack pointer before the arguments
-    movl $0x5EB0B0B0, %ebx      # values the callee must give back
-    movl $0x5E51E51E, %esi
-    movl $0x5ED1ED1E, %edi
-    movl 12(%ebp), %edx
-    movl 16(%ebp), %ecx
-1:  testl %ecx, %ecx            # push the arguments, last first
-    jz 2f
-    pushl -4(%edx,%ecx,4)
-    decl %ecx
-    jmp 1b
-2:  call *8(%ebp)
-    movl %esp, %eax
-    subl -16(%ebp), %eax
-    xorl %ecx, %ecx
-    cmpl $0x5EB0B0B0, %ebx
-    jne 3f
-    cmpl $0x5E51E51E, %esi
-    jne 3f
-    cmpl $0x5ED1ED1E, %edi
-    jne 3f
-    incl %ecx
-3:  movl 20(%ebp), %edx
-    movl %ecx, (%edx)
-    leal -12(%ebp), %esp
-    popl %edi
-    popl %esi
-    popl %ebx
-    popl %ebp
-    ret
-)");
-
-// Controls for the trampoline: one callee that removes its two arguments,
-// one that leaves them to the caller.
-static int __stdcall RemovesTwo(int a, int b)
-{
-    return a + b;
-}
-
-static int __cdecl LeavesTwo(int a, int b)
-{
-    return a - b;
-}
-
-static long StackDrift(FARPROC function, const unsigned *args, int count, const char *name)
+// The stack pointer's drift over the call; whether the registers survived
+// is checked against keepsRegisters.
+static long StackDrift(FARPROC function, const UINT_PTR *args, int count, const char *name,
+                       bool keepsRegisters = true)
 {
     int registersKept = 0;
     long drift = CallThroughPointer(function, args, count, &registersKept);
-    char what[96];
-    snprintf(what, sizeof what, "%s keeps EBX, ESI and EDI", name);
-    CheckTrue(registersKept == 1, what);
+    char what[128];
+    snprintf(what, sizeof what, "%s %s %s", name, keepsRegisters ? "keeps" : "changes",
+             CALLEE_SAVED_REGISTERS);
+    CheckInt(keepsRegisters, registersKept, what);
     return drift;
 }
 
 // Every one of the sixteen export names, called through a bare pointer with
-// dirty high bytes in its 8-bit slots, leaves the stack pointer where it was.
+// dirty high bytes in its 8-bit slots, leaves the stack pointer where it was
+// and the callee-saved registers as they were.
 static void StackPerExport(void)
 {
-    const unsigned two[] = {7, 5};
-    CheckInt(0, StackDrift((FARPROC)(AnyFunction)RemovesTwo, two, 2, "stdcall control"), "stdcall control");
-    CheckInt(-8, StackDrift((FARPROC)(AnyFunction)LeavesTwo, two, 2, "cdecl control"),
-             "cdecl control: its 8 bytes of arguments left on the stack");
+    const UINT_PTR two[] = {7, 5};
+    CheckInt(0, StackDrift((FARPROC)KeepsConvention, two, 2, "control"), "a control that keeps the convention");
+    CheckTrue(StackDrift((FARPROC)ShiftsStack, two, 2, "shifting control") != 0,
+              "a control that leaves the stack 8 bytes off is seen");
+    StackDrift((FARPROC)ClobbersRegister, two, 2, "clobbering control", false);
 
     if (!LoadFreshDriver(&api))
         return;
     unsigned char ok = 0;
-    const unsigned initArgs[] = {0xDEAD0014u, 0xBEEF0002u, (unsigned)(UINT_PTR)GOOD_PARAMETERS,
-                                 (unsigned)(UINT_PTR)&ok};
-    const unsigned setPositionArgs[] = {0xFFFFFF01u, 0x12345602u};
-    const unsigned writeArgs[] = {(unsigned)(UINT_PTR) "stack"};
+    const UINT_PTR initArgs[] = {0xDEAD0014u, 0xBEEF0002u, (UINT_PTR)GOOD_PARAMETERS, (UINT_PTR)&ok};
+    const UINT_PTR setPositionArgs[] = {0xFFFFFF01u, 0x12345602u};
+    const UINT_PTR writeArgs[] = {(UINT_PTR) "stack"};
     const struct {
         const char *name;
-        const unsigned *args;
+        const UINT_PTR *args;
         int count;
     } exports[] = {
         {"DISPLAYDLL_DefaultParameters", NULL, 0},      {"DISPLAYDLL_DefaultParameters@0", NULL, 0},

@@ -3,7 +3,12 @@
 # prefix under build/, and COM ports mapped to Linux devices in it.
 
 wine_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-export WINEPREFIX=${KESMARD_WINEPREFIX:-$wine_root/build/wineprefix}
+# The machine the programs are built for (KESMARD_WINEARCH): win32, the
+# module's own, or win64; each has a prefix of its own.
+export WINEARCH=${KESMARD_WINEARCH:-win32}
+wine_prefix_name=wineprefix
+[ "$WINEARCH" = win64 ] && wine_prefix_name=wineprefix64
+export WINEPREFIX=${KESMARD_WINEPREFIX:-$wine_root/build/$wine_prefix_name}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
 unset DISPLAY

@@ -11,8 +11,9 @@
 /* The base of this image, where the descriptor's addresses count from. */
 extern char __ImageBase[];
 
-/* The top bit of a name-table entry marks an import by ordinal. */
-#define IMPORT_BY_ORDINAL 0x80000000ul
+/* The top bit of a name-table entry, one pointer wide, marks an import by
+ * ordinal. */
+#define IMPORT_BY_ORDINAL ((ULONG_PTR)1 << (sizeof(ULONG_PTR) * 8 - 1))
 
 /* Gives the hook its say, then raises the error if it had no answer. */
 static FARPROC AskHook(unsigned notify, DelayLoadInfo *info, DWORD error)
@@ -31,7 +32,7 @@ FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr descriptor, FARPROC *slot)
 {
     HMODULE *module = (HMODULE *)(__ImageBase + descriptor->rvaHmod);
     const FARPROC *slots = (const FARPROC *)(__ImageBase + descriptor->rvaIAT);
-    DWORD entry = ((const DWORD *)(__ImageBase + descriptor->rvaINT))[slot - slots];
+    ULONG_PTR entry = ((const ULONG_PTR *)(__ImageBase + descriptor->rvaINT))[slot - slots];
     DelayLoadInfo info = {0};
     info.cb = sizeof info;
     info.pidd = descriptor;
@@ -50,7 +51,7 @@ FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr descriptor, FARPROC *slot)
     }
     info.hmodCur = *module;
     *slot = GetProcAddress(*module, info.dlp.fImportByName ? info.dlp.szProcName
-                                                          : (const char *)info.dlp.dwOrdinal);
+                                                          : (const char *)(ULONG_PTR)info.dlp.dwOrdinal);
     if (!*slot)
         *slot = AskHook(dliFailGetProc, &info, ERROR_PROC_NOT_FOUND);
     return *slot;

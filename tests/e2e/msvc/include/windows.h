@@ -11,7 +11,11 @@ typedef int BOOL;
 typedef unsigned short WORD;
 typedef unsigned int UINT;
 typedef unsigned long DWORD;
+#ifdef _WIN64
+typedef unsigned long long ULONG_PTR;
+#else
 typedef unsigned long ULONG_PTR;
+#endif
 typedef struct HINSTANCE__ *HMODULE;
 typedef int(__stdcall *FARPROC)(void);
 

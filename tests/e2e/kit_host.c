@@ -4,7 +4,8 @@
  * tests/e2e/msvc/ builds it for an MSVC-compatible toolchain. It checks the
  * texts the module answers with, that the header's pointer types fit its
  * functions, and the version resources of the module it loaded and of the
- * host console beside it (as the kit and dist/ hold them).
+ * host console and virtual display beside it (as the kit and dist/ hold
+ * them).
  *
  * Usage: kit_host.exe [ANY...]   (arguments are ignored) */
 #include <windows.h>
@@ -80,6 +81,8 @@ static const Binary binaries[] = {
     {"KESMARD.dll", VFT_DLL, "KESMARD", "KESMARD serial character display driver"},
     {"host_console.exe", VFT_APP, "host_console",
      "KESMARD host console: tries a display module from a command prompt"},
+    {"virtual_display.exe", VFT_APP, "virtual_display",
+     "KESMARD virtual display: a serial character display on a COM port"},
 };
 
 static void CheckVersionResource(const char *folder, const Binary *binary)

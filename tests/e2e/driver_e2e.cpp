@@ -211,14 +211,21 @@ static void OpenFailures(void)
     UnloadDriver(&api);
 }
 
-// What GetCommState says of whatever path names, opened as the module opens it.
-static unsigned long StateErrorOf(const char *path)
+// The error code the module meets on path, found by doing what it does:
+// reading the state (a file or pipe refuses that) and, when dataBits is
+// given, writing it back with that byte size (a pty refuses 9). 0 when
+// nothing refuses.
+static unsigned long RefusalOf(const char *path, int dataBits)
 {
     HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, NULL);
     DCB state;
     state.DCBlength = sizeof state;
     unsigned long error = GetCommState(handle, &state) ? 0 : GetLastError();
+    if (!error && dataBits) {
+        state.ByteSize = (BYTE)dataBits;
+        error = SetCommState(handle, &state) ? 0 : GetLastError();
+    }
     CloseHandle(handle);
     return error;
 }
@@ -259,7 +266,7 @@ static void NotAPort(void)
         printf("    %s\n", targets[i].path);
         WriteWholeFile(SALES_FILE, SALES);
         HANDLE probed = targets[i].pipe ? MakePipe() : INVALID_HANDLE_VALUE;
-        unsigned long error = StateErrorOf(targets[i].path);
+        unsigned long error = RefusalOf(targets[i].path, 0);
         CloseHandle(probed);
         pipeServer = targets[i].pipe ? MakePipe() : INVALID_HANDLE_VALUE;
 
@@ -301,23 +308,9 @@ static void WriteFailureReusesErrorText(void)
     UnloadDriver(&api);
 }
 
-// The error code a pty gives for 9 data bits, found the way the module meets it.
-static unsigned long NineDataBitsError(void)
-{
-    HANDLE port = CreateFileA("COM3", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    DCB state;
-    state.DCBlength = sizeof state;
-    GetCommState(port, &state);
-    state.ByteSize = 9;
-    unsigned long error = SetCommState(port, &state) ? 0 : GetLastError();
-    CloseHandle(port);
-    return error;
-}
-
 static void RefusedConfiguration(void)
 {
-    unsigned long error = NineDataBitsError();
+    unsigned long error = RefusalOf("COM3", 9);
     CheckTrue(error != 0, "the line refuses 9 data bits");
     if (!LoadFreshDriver(&api))
         return;

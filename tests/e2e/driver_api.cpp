@@ -1,37 +1,30 @@
-// Loading the display module under test.
+// Loading the module under test, and reading its log.
 #include "driver_api.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "checks.h"
 #include "display_bytes.h"
+#include "harness.h"
 #include "line.h"
+#include "../../tools/common/system_text.h"
 
 const char *driverPath;
 
-bool LoadDriver(DriverApi *api, const char *path, bool decoratedNames)
+bool LoadDriver(DriverApi *api, const char *path)
 {
     char error[512];
-    bool loaded = LoadDriverApi(api, path, decoratedNames, error, sizeof error);
+    bool loaded = LoadDriverApi(api, path, false, error, sizeof error);
     if (!loaded)
         printf("    %s\n", error);
+    CheckTrue(loaded, "the module loads");
     return loaded;
-}
-
-const char *ExpectedErrorText(char (&text)[COMPOSED_TEXT_SIZE], const char *message,
-                              unsigned long code, bool asLogged)
-{
-    snprintf(text, sizeof text, "%s%s : %s", asLogged ? "Error " : "", message, SystemText(code));
-    return text;
 }
 
 bool LoadFreshDriver(DriverApi *api)
 {
     DrainLine();
-    bool loaded = LoadDriver(api, driverPath, false);
-    CheckTrue(loaded, "the module loads");
-    return loaded;
+    return LoadDriver(api, driverPath);
 }
 
 void ExpectSetUp(DriverApi *api, const char *parameters)
@@ -40,7 +33,7 @@ void ExpectSetUp(DriverApi *api, const char *parameters)
     const char *name = api->Init(20, 2, parameters, &ok);
     CheckInt(1, ok, "Init sets ok to 1");
     CheckText(DRIVER_NAME, name, "Init returns the driver name");
-    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "Init sends the power-resume sequence");
+    ExpectBytes(POWER_RESUME, sizeof POWER_RESUME, "Init sends the power-resume sequence");
 }
 
 bool StartDriver(DriverApi *api, const char *parameters)
@@ -51,46 +44,80 @@ bool StartDriver(DriverApi *api, const char *parameters)
     return true;
 }
 
-bool RunLoadCycles(LoadCycles *cycles)
-{
-    DrainLine();
-    DriverApi api;
-    size_t received = 0, expectedBytes = 0;
-    unsigned char scratch[4096];
-    char text[32];
-    for (int cycle = 0; cycle < cycles->count; cycle++) {
-        if (!LoadDriver(&api, driverPath, false)) {
-            CheckTrue(false, "module loads in every cycle");
-            return false;
-        }
-        unsigned char ok = 0;
-        api.Init(20, 2, cycles->parameters, &ok);
-        if (!ok) {
-            CheckInt(1, ok, "Init in a cycle");
-            UnloadDriver(&api);
-            return false;
-        }
-        snprintf(text, sizeof text, "cycle %d", cycle);
-        api.Write(text);
-        expectedBytes += sizeof POWER_RESUME + strlen(text);
-        if (cycles->done) {
-            api.Done();
-            expectedBytes += sizeof CLOSING;
-        }
-        UnloadDriver(&api);
-        received += ReadArrived(scratch, sizeof scratch);
-        if (cycle == cycles->probeAfter)
-            TakeProcessProbe(&cycles->early);
-    }
-    TakeProcessProbe(&cycles->late);
-    received += ReceiveBytes(scratch, sizeof scratch, expectedBytes - received);
-    CheckInt((long long)expectedBytes, (long long)received, "every byte of every cycle arrived");
-    return true;
-}
-
 void DoneAndUnload(DriverApi *api)
 {
     api->Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "Done sends the closing sequence");
+    ExpectBytes(CLOSING, sizeof CLOSING, "Done sends the closing sequence");
     UnloadDriver(api);
+}
+
+const char *ExpectedErrorText(char (&text)[COMPOSED_TEXT_SIZE], const char *message,
+                              unsigned long code, bool asLogged)
+{
+    snprintf(text, sizeof text, "%s%s : %s", asLogged ? "Error " : "", message, SystemText(code));
+    return text;
+}
+
+void BesideModule(const char *program, const char *arguments, char *commandLine, size_t size)
+{
+    const char *name = strrchr(driverPath, '\\');
+    snprintf(commandLine, size, "\"%.*s%s\" %s", name ? (int)(name - driverPath + 1) : 0,
+             driverPath, program, arguments);
+}
+
+enum { TIMESTAMP_LENGTH = 17 };
+
+// "HH:MM:SS dd/mm/yy": digits where the pattern has 'd'.
+static bool IsTimestamp(const char *text)
+{
+    static const char PATTERN[] = "dd:dd:dd dd/dd/dd";
+    for (int i = 0; i < TIMESTAMP_LENGTH; i++) {
+        bool digit = text[i] >= '0' && text[i] <= '9';
+        if (PATTERN[i] == 'd' ? !digit : text[i] != PATTERN[i])
+            return false;
+    }
+    return true;
+}
+
+void ExpectLog(const char *const *entries, size_t count, const char *what, const char *path)
+{
+    static char file[LOG_BUFFER_SIZE], expected[LOG_BUFFER_SIZE];
+    long length = ReadWholeFile(path, file, sizeof file);
+    CheckTrue(length >= 0, "the log file exists");
+    if (length < 0)
+        length = 0;
+    size_t at = 0;
+    bool stampsOk = true;
+    for (size_t i = 0; i < count; i++) {
+        if (at + TIMESTAMP_LENGTH + 2 * strlen(entries[i]) + 4 > sizeof expected) {
+            CheckTrue(false, "the expected log fits its buffer");
+            return;
+        }
+        // The file's own timestamp, once its pattern is checked; where the
+        // file has ended, a placeholder keeps the missing line expected.
+        if (at + TIMESTAMP_LENGTH <= (size_t)length) {
+            stampsOk = stampsOk && IsTimestamp(file + at);
+            memcpy(expected + at, file + at, TIMESTAMP_LENGTH);
+        } else {
+            memset(expected + at, '?', TIMESTAMP_LENGTH);
+        }
+        at += TIMESTAMP_LENGTH;
+        expected[at++] = ' ';
+        for (const char *c = entries[i]; *c; c++) {
+            if (*c == '\n')
+                expected[at++] = '\r';
+            expected[at++] = *c;
+        }
+        expected[at++] = '\r';
+        expected[at++] = '\n';
+    }
+    expected[at] = '\0';
+    CheckTrue(stampsOk, "every line starts with a timestamp HH:MM:SS dd/mm/yy");
+    CheckText(expected, file, what);
+}
+
+void ExpectEmptyLog(const char *what)
+{
+    char file[16];
+    CheckInt(0, ReadWholeFile(LOG_PATH, file, sizeof file), what);
 }

@@ -1,11 +1,10 @@
 // The display module under test, loaded as a host loads it (see
-// tools/common/module_loader.h), with failures counted as failed checks.
+// tools/common/module_loader.h), and its debug log as the scenarios read it.
 #pragma once
 
-#include "../../tools/common/module_loader.h"
-#include "../../tools/common/system_text.h"
+#include <stddef.h>
 
-#include "process_probe.h"
+#include "../../tools/common/module_loader.h"
 
 // A parameter string that sets up on the test's line.
 static const char GOOD_PARAMETERS[] = "COM3,9600,8,N,1";
@@ -16,49 +15,47 @@ typedef const char *(__stdcall *InitSlots)(unsigned, unsigned, const char *, uns
 typedef void(__stdcall *SetPositionSlots)(unsigned, unsigned);
 typedef void (*AnyFunction)(void);  // casting a function pointer through it is allowed
 
-// Loads the module from path by its plain or its decorated names. Returns
-// false, with the reason printed, when the module or an entry point is
-// missing.
-bool LoadDriver(DriverApi *api, const char *path, bool decoratedNames);
+// The module path the test program was given.
+extern const char *driverPath;
 
-// Starts a scenario: empties the line, then loads the module given to the
-// test program by its plain names. A failure counts as a failed check.
+// Loads the module from path by its plain names; false, with the reason
+// printed and a failed check, when it or an entry point is missing.
+bool LoadDriver(DriverApi *api, const char *path);
+
+// Starts a scenario: empties the line, then loads the module under test.
 bool LoadFreshDriver(DriverApi *api);
 
 // Runs Init on parameters and checks that it sets up: ok 1, the driver
 // name, and the power-resume sequence on the line.
 void ExpectSetUp(DriverApi *api, const char *parameters);
 
-// Starts a scenario: LoadFreshDriver, then ExpectSetUp.
+// LoadFreshDriver, then ExpectSetUp.
 bool StartDriver(DriverApi *api, const char *parameters);
 
-// Ends a scenario: Done, which must send the closing sequence, then unload.
+// Done, which must send the closing sequence, then unload.
 void DoneAndUnload(DriverApi *api);
 
 // Room for any text the module composes from a message and a system text.
 enum { COMPOSED_TEXT_SIZE = 1200 };
 
 // What the module composes for a failure: message, " : " and the system's
-// text for code (its line end included). With asLogged, "Error " comes
-// first, as the log shows it. Returns text.
+// text for code (its line end included); with asLogged, "Error " first, as
+// the log shows it. Returns text.
 const char *ExpectedErrorText(char (&text)[COMPOSED_TEXT_SIZE], const char *message,
                               unsigned long code, bool asLogged = false);
 
-// The module path the test program was given.
-extern const char *driverPath;
+// The command line of a program that lies beside the module under test.
+void BesideModule(const char *program, const char *arguments, char *commandLine, size_t size);
 
-// A host that starts and stops the display again and again: each cycle
-// loads the module, runs Init on parameters, writes "cycle N", calls Done
-// (unless done is false) and unloads it.
-struct LoadCycles {
-    const char *parameters;  // for Init in every cycle
-    bool done;               // Done before unloading, as a well-behaved host does
-    int count;               // how many cycles
-    int probeAfter;          // the cycle after which early is taken
-    ProcessProbe early;      // the process after cycle probeAfter
-    ProcessProbe late;       // the process after the last cycle
-};
+// The log of a module named KESMARD.dll, in the scenario's folder.
+static const char LOG_PATH[] = "logs\\KESMARD.log";
+static const char BANNER_LINE[] = "=================================== ===================================";
+static const char OPENED_LINE[] = "Log File opened for  KESMARD";
+enum { LOG_BUFFER_SIZE = 1 << 18 };  // a backed-up line's hundreds of writes
 
-// Runs the cycles and checks that every byte of every cycle arrives.
-// Returns false, with a failed check, when a cycle could not run.
-bool RunLoadCycles(LoadCycles *cycles);
+// Checks that the log at path holds exactly these entries, each "<tag>
+// <text>" as the module passed it: a timestamp "HH:MM:SS dd/mm/yy" and a
+// space before it, every line feed written as CR LF, and CR LF after it.
+void ExpectLog(const char *const *entries, size_t count, const char *what,
+               const char *path = LOG_PATH);
+void ExpectEmptyLog(const char *what);

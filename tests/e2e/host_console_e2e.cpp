@@ -2,17 +2,16 @@
 // prints and the bytes its commands make the module send; and of the
 // virtual display reading those bytes on the display's end of the line.
 //
-// Usage: host_console_e2e.exe PATH-TO-DLL [SCENARIO-FILTER]
+// Usage: host_console_e2e.exe PATH-TO-DLL [FILTER]   (see harness.h)
 // The console and the display are the host_console.exe and
 // virtual_display.exe beside the module.
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "checks.h"
 #include "display_bytes.h"
 #include "driver_api.h"
-#include "files.h"
+#include "harness.h"
 #include "line.h"
 
 enum {
@@ -34,15 +33,6 @@ struct ConsoleCase {
 static const char CONSOLE[] = "host_console.exe";
 static const char DISPLAY[] = "virtual_display.exe";
 
-// The command line of a program beside the module.
-static void BesideModule(const char *program, const char *arguments, char *commandLine,
-                         size_t size)
-{
-    const char *name = strrchr(driverPath, '\\');
-    snprintf(commandLine, size, "\"%.*s%s\" %s", name ? (int)(name - driverPath + 1) : 0,
-             driverPath, program, arguments);
-}
-
 // Runs a program beside the module with the case's arguments and input.
 static int RunBeside(const char *program, const ConsoleCase *run, char *out, char *err,
                      size_t size)
@@ -50,13 +40,6 @@ static int RunBeside(const char *program, const ConsoleCase *run, char *out, cha
     char commandLine[2048];
     BesideModule(program, run->arguments, commandLine, sizeof commandLine);
     return RunChild(commandLine, run->input, out, err, size);
-}
-
-static void CheckHolds(const char *part, const char *text, const char *what)
-{
-    CheckTrue(strstr(text, part) != NULL, what);
-    if (!strstr(text, part))
-        printf("      expected a piece \"%s\" in \"%s\"\n", part, text);
 }
 
 static void RunCase(const char *program, const ConsoleCase *run)
@@ -180,7 +163,7 @@ static size_t TraceBytes(const char *trace, unsigned char *bytes, size_t size)
 // byte reaches the display alone.
 static void DisplayShowsTheConsolesScene(void)
 {
-    CloseDisplayEnd();
+    HoldDisplayEnd(false);
     char commandLine[2048];
     BesideModule(DISPLAY,
                  "--port COM4 --settings 9600,8,N,1 --seconds " DISPLAY_SECONDS
@@ -226,7 +209,7 @@ static void DisplayShowsTheConsolesScene(void)
         size_t tracedLength = TraceBytes(saved, traced, sizeof traced);
         CheckBytes(runs.bytes, runs.length, traced, tracedLength, "the saved trace");
     }
-    CheckTrue(OpenDisplayEnd(), "COM4 opens again for the scenarios after");
+    CheckTrue(HoldDisplayEnd(true), "COM4 opens again for the scenarios after");
 }
 
 // A port that cannot be set up: exactly one line on standard error naming
@@ -274,7 +257,10 @@ static const Scenario SCENARIOS[] = {
     {"display_refuses_what_it_cannot_use", DisplayRefusesWhatItCannotUse},
 };
 
+SCENARIO_GROUP(CONSOLE_GROUP, "console");
+
 int main(int argc, char **argv)
 {
-    return RunTestProgram(argc, argv, SCENARIOS, ARRAY_SIZE(SCENARIOS));
+    const ScenarioGroup *const groups[] = {&CONSOLE_GROUP};
+    return RunTestProgram(argc, argv, groups, ARRAY_SIZE(groups));
 }

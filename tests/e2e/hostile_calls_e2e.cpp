@@ -1,26 +1,21 @@
-// A hundred thousand calls of the real module in seeded random order with
-// hostile arguments, while a reader keeps the line flowing: the line must
-// carry exactly what a model of the module predicts, and every call must
-// return within the line's timeouts.
-//
-// Usage: hostile_calls_e2e.exe PATH-TO-DLL [SCENARIO-FILTER]
+// The group "hostile": a hundred thousand calls of the real module in
+// seeded random order with hostile arguments. The line must carry exactly
+// what a model of the module predicts.
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "checks.h"
 #include "display_bytes.h"
 #include "driver_api.h"
-#include "files.h"
+#include "harness.h"
 #include "line.h"
-#include "timed_calls.h"
 
 static DriverApi api;
 
 enum {
     HOSTILE_CALLS = 100000,
     HOSTILE_SEED = 0x5EED2026,
-    LINE_CAPACITY = 16 << 20,  // far more than the calls can send
+    LINE_CAPACITY = 16 << 20,  // far more than the calls send
     REPORTED_MISMATCHES = 5,   // of each kind, printed in full
 };
 
@@ -252,32 +247,12 @@ static void HostileCall(int call)
         // it again: the calls that follow come before any Init.
         hostile.callKind[call] = 'L';
         UnloadDriver(&api);
-        LoadDriver(&api, driverPath, false);
+        LoadDriver(&api, driverPath);
         ResetModel();
     } else {
         hostile.callKind[call] = 'W';
         api.Write(NULL);
     }
-}
-
-// How many calls went to each entry point, for the record of the run.
-static void PrintCallCounts(int calls)
-{
-    static const struct {
-        char kind;
-        const char *name;
-    } KINDS[] = {
-        {'W', "Write"}, {'S', "SetPosition"}, {'P', "PowerResume"}, {'I', "Init"}, {'D', "Done"},
-        {'U', "Usage"}, {'d', "DefaultParameters"}, {'N', "DriverName"}, {'L', "reload"},
-    };
-    printf("    calls:");
-    for (size_t k = 0; k < ARRAY_SIZE(KINDS); k++) {
-        int count = 0;
-        for (int call = 0; call < calls; call++)
-            count += hostile.callKind[call] == KINDS[k].kind;
-        printf(" %s %d", KINDS[k].name, count);
-    }
-    printf("\n");
 }
 
 // Names the call whose bytes hold offset, for a line that differs there.
@@ -291,11 +266,11 @@ static void ReportDifference(size_t offset, int calls)
 }
 
 // A hundred thousand calls in random order with hostile arguments, before
-// Init, after Done and in between, while a reader keeps the line flowing.
-// The line must carry what the model predicts, byte for byte.
+// Init, after Done and in between. The line must carry what the model
+// predicts, byte for byte.
 static void HostileCalls(void)
 {
-    static unsigned char expectedLine[LINE_CAPACITY], receivedLine[LINE_CAPACITY];
+    static unsigned char expectedLine[LINE_CAPACITY];
     static unsigned callStart[HOSTILE_CALLS];
     static char callKind[HOSTILE_CALLS];
     model.line = expectedLine;
@@ -311,18 +286,13 @@ static void HostileCalls(void)
     if (!LoadFreshDriver(&api))
         return;
     ResetModel();
-    StartCollecting(receivedLine, sizeof receivedLine);
-    DWORD start = GetTickCount();
     for (int call = 0; call < HOSTILE_CALLS && api.module; call++)
-        Timed([call] { HostileCall(call); });
+        HostileCall(call);
     api.Done();
     ModelSends(CLOSING, sizeof CLOSING);
     UnloadDriver(&api);
-    size_t received = StopCollecting(model.length);
-    printf("    %lu bytes expected, %lu received, in %lu ms\n", (unsigned long)model.length,
-           (unsigned long)received, (unsigned long)(GetTickCount() - start));
-    PrintCallCounts(HOSTILE_CALLS);
-    ExpectCallsReturned();
+    const unsigned char *receivedLine;
+    size_t received = ReceiveLine(model.length, &receivedLine);
     char content[64];
     ReadWholeFile(HOSTILE_FILE, content, sizeof content);
     CheckText(HOSTILE_FILE_CONTENT, content, "the file named as a port is unchanged");
@@ -342,8 +312,4 @@ static void HostileCalls(void)
 static const Scenario SCENARIOS[] = {
     {"hostile_calls", HostileCalls},
 };
-
-int main(int argc, char **argv)
-{
-    return RunTestProgram(argc, argv, SCENARIOS, ARRAY_SIZE(SCENARIOS));
-}
+SCENARIO_GROUP(HOSTILE_GROUP, "hostile");

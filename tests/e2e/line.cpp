@@ -1,85 +1,155 @@
-// Reading the display's end of the virtual serial line.
+// The reader of the display's end, the checks on what it read, and the
+// control port to the runner script.
 #include "line.h"
 
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "checks.h"
-#include "files.h"
+#include "harness.h"
 
 enum {
-    ARRIVAL_LIMIT_MS = 1000,  // how long expected bytes may take to arrive
-    QUIET_MS = 100,           // silence that ends a reception
-    LINE_BUFFER_SIZE = 8192,
-    COLLECT_CHUNK = 65536,     // most the collector asks for in one read
-    CONTROL_LIMIT_MS = 10000,  // how long the runner may take to change the line
+    ARRIVAL_LIMIT_MS = 1000,    // a wait for bytes ends after this long without one
+    QUIET_MS = 100,             // silence that ends a reception
+    LINE_CAPACITY = 16 << 20,   // more than any scenario sends between two checks
+    CONTROL_LIMIT_MS = 10000,   // how long the runner may take to change the line
 };
 
-static HANDLE displayEnd = INVALID_HANDLE_VALUE;
+static struct {
+    CRITICAL_SECTION lock;
+    unsigned char bytes[LINE_CAPACITY];
+    size_t length;          // arrived so far
+    size_t taken;           // of which the checks have taken
+    volatile DWORD lastArrival;  // tick of the last byte's arrival
+    volatile LONG paused;   // the reader does not read
+    volatile LONG wantOpen; // whether COM4 should be open; the reader makes it so
+    volatile LONG isOpen;
+} line;
 
-bool OpenDisplayEnd(void)
+static HANDLE control = INVALID_HANDLE_VALUE;  // the runner's control port, COM5
+
+// Reads COM4 whenever it is open and not paused. A read returns as soon as
+// a byte is there, or after 50 ms of nothing.
+static DWORD WINAPI ReadLine(void *)
 {
-    displayEnd = CreateFileA("COM4", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, NULL);
-    return displayEnd != INVALID_HANDLE_VALUE;
+    HANDLE port = INVALID_HANDLE_VALUE;
+    static unsigned char chunk[65536];
+    for (;;) {
+        if (line.wantOpen != line.isOpen) {
+            if (line.isOpen)
+                CloseHandle(port);
+            port = line.wantOpen ? CreateFileA("COM4", GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL)
+                                 : INVALID_HANDLE_VALUE;
+            COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, 50, 0, 0};
+            SetCommTimeouts(port, &timeouts);
+            InterlockedExchange(&line.isOpen, port != INVALID_HANDLE_VALUE);
+        }
+        DWORD got = 0;
+        if (line.paused || !line.isOpen || !ReadFile(port, chunk, sizeof chunk, &got, NULL) ||
+            got == 0) {
+            Sleep(20);
+            continue;
+        }
+        EnterCriticalSection(&line.lock);
+        if (got > LINE_CAPACITY - line.length)
+            got = (DWORD)(LINE_CAPACITY - line.length);  // a check then sees bytes missing
+        memcpy(line.bytes + line.length, chunk, got);
+        line.length += got;
+        if (got)
+            line.lastArrival = GetTickCount();
+        LeaveCriticalSection(&line.lock);
+    }
 }
 
-void CloseDisplayEnd(void)
+bool HoldDisplayEnd(bool hold)
 {
-    CloseHandle(displayEnd);
-    displayEnd = INVALID_HANDLE_VALUE;
+    InterlockedExchange(&line.wantOpen, hold);
+    for (int waited = 0; line.isOpen != hold && waited < CONTROL_LIMIT_MS; waited += 10)
+        Sleep(10);
+    return line.isOpen == hold;
 }
 
-// A read returns as soon as any byte is there, or after waitMs of nothing;
-// with no wait at all it returns at once with what has arrived.
-static DWORD ReadSome(unsigned char *buffer, size_t size, DWORD waitMs)
+bool StartReadingLine(void)
 {
-    COMMTIMEOUTS timeouts = {MAXDWORD, waitMs ? MAXDWORD : 0, waitMs, 0, 0};
-    SetCommTimeouts(displayEnd, &timeouts);
-    DWORD got = 0;
-    if (!ReadFile(displayEnd, buffer, (DWORD)size, &got, NULL))
-        return 0;
+    // Opened once at the start, so that scenarios counting handles see none
+    // come or go. Where no runner serves it, a line change fails its check.
+    control = CreateFileA("COM5", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, NULL);
+    COMMTIMEOUTS timeouts = {MAXDWORD, MAXDWORD, CONTROL_LIMIT_MS, 0, 1000};
+    SetCommTimeouts(control, &timeouts);
+    InitializeCriticalSection(&line.lock);
+    CloseHandle(CreateThread(NULL, 0, ReadLine, NULL, 0, NULL));
+    return HoldDisplayEnd(true);
+}
+
+void PauseLine(void)
+{
+    InterlockedExchange(&line.paused, 1);
+}
+
+void ResumeLine(void)
+{
+    InterlockedExchange(&line.paused, 0);
+}
+
+// How many bytes have arrived and are not taken.
+static size_t Waiting(void)
+{
+    EnterCriticalSection(&line.lock);
+    size_t waiting = line.length - line.taken;
+    LeaveCriticalSection(&line.lock);
+    return waiting;
+}
+
+static DWORD SinceLastArrival(void)
+{
+    return GetTickCount() - line.lastArrival;
+}
+
+size_t ReceiveLine(size_t expected, const unsigned char **bytes)
+{
+    EnterCriticalSection(&line.lock);
+    if (line.taken == line.length)
+        line.taken = line.length = 0;  // all taken: start the buffer afresh
+    LeaveCriticalSection(&line.lock);
+    DWORD start = GetTickCount();
+    // Until the bytes are in or a second passes without one, then until quiet.
+    while (Waiting() < expected &&
+           (GetTickCount() - start < ARRIVAL_LIMIT_MS || SinceLastArrival() < ARRIVAL_LIMIT_MS))
+        Sleep(10);
+    do
+        Sleep(QUIET_MS);
+    while (SinceLastArrival() < QUIET_MS);
+    EnterCriticalSection(&line.lock);
+    *bytes = line.bytes + line.taken;
+    size_t got = line.length - line.taken;
+    line.taken = line.length;
+    LeaveCriticalSection(&line.lock);
     return got;
 }
 
 size_t DrainLine(void)
 {
-    unsigned char scratch[LINE_BUFFER_SIZE];
-    size_t drained = 0;
-    for (DWORD got = 1; got > 0; drained += got)
-        got = ReadSome(scratch, sizeof scratch, 20);
-    return drained;
+    const unsigned char *bytes;
+    return ReceiveLine(0, &bytes);
 }
 
-size_t ReadArrived(unsigned char *buffer, size_t size)
+void ExpectBytes(const void *expected, size_t length, const char *what)
 {
-    return ReadSome(buffer, size, 0);
+    const unsigned char *got;
+    size_t gotLength = ReceiveLine(length, &got);
+    CheckBytes(expected, length, got, gotLength, what);
 }
 
-size_t ReceiveBytes(unsigned char *buffer, size_t size, size_t expectedLength)
+void ExpectText(const char *expected, const char *what)
 {
-    size_t length = 0;
-    DWORD start = GetTickCount();
-    while (length < expectedLength && length < size && GetTickCount() - start < ARRIVAL_LIMIT_MS)
-        length += ReadSome(buffer + length, size - length, 50);
-    for (DWORD got = 1; got > 0 && length < size;) {
-        got = ReadSome(buffer + length, size - length, QUIET_MS);
-        length += got;
-    }
-    return length;
+    ExpectBytes(expected, strlen(expected), what);
 }
 
-void ExpectLine(const unsigned char *expected, size_t length, const char *what)
+void ExpectNothing(const char *what)
 {
-    static unsigned char received[LINE_BUFFER_SIZE];
-    size_t got = ReceiveBytes(received, sizeof received, length);
-    CheckBytes(expected, length, received, got, what);
-}
-
-void ExpectLineText(const char *expected, const char *what)
-{
-    ExpectLine((const unsigned char *)expected, strlen(expected), what);
+    ExpectBytes("", 0, what);
 }
 
 void AddRun(ExpectedRuns *runs, const void *bytes, size_t count)
@@ -99,88 +169,22 @@ void AddText(ExpectedRuns *runs, const char *text)
 
 void ExpectRuns(const ExpectedRuns *runs, const char *what)
 {
-    ExpectLine(runs->bytes, runs->length, what);
+    ExpectBytes(runs->bytes, runs->length, what);
 }
 
-void ExpectNothing(const char *what)
-{
-    ExpectLine((const unsigned char *)"", 0, what);
-}
-
-static struct {
-    HANDLE thread;
-    unsigned char *buffer;
-    size_t size;
-    volatile LONG length;  // bytes collected so far
-    volatile LONG stop;    // set to end the thread
-} collector;
-
-static DWORD WINAPI Collect(void *)
-{
-    while (!collector.stop && (size_t)collector.length < collector.size) {
-        size_t room = collector.size - (size_t)collector.length;
-        DWORD got = ReadSome(collector.buffer + collector.length,
-                             room < COLLECT_CHUNK ? room : (size_t)COLLECT_CHUNK, 50);
-        InterlockedExchangeAdd(&collector.length, (LONG)got);
-    }
-    return 0;
-}
-
-void StartCollecting(unsigned char *buffer, size_t size)
-{
-    collector.buffer = buffer;
-    collector.size = size;
-    collector.length = 0;
-    collector.stop = 0;
-    collector.thread = CreateThread(NULL, 0, Collect, NULL, 0, NULL);
-    CheckTrue(collector.thread != NULL, "the line reader starts");
-}
-
-size_t StopCollecting(size_t expectedLength)
-{
-    if (!collector.thread)
-        return 0;
-    LONG seen = -1;
-    while ((size_t)collector.length < expectedLength && collector.length != seen) {
-        seen = collector.length;
-        Sleep(ARRIVAL_LIMIT_MS);
-    }
-    InterlockedExchange(&collector.stop, 1);
-    WaitForSingleObject(collector.thread, INFINITE);
-    CloseHandle(collector.thread);
-    collector.thread = NULL;
-    return (size_t)collector.length;
-}
-
-// Hands an action to the runner script through its control folder: the
-// request is written aside and renamed, so the script never reads half of
-// it, and the script's answer is awaited.
+// Sends an action line on the control port and awaits the runner's answer,
+// "ok" or what went wrong.
 static bool ChangeLine(const char *action)
 {
-    char folder[MAX_PATH], request[MAX_PATH + 16], pending[MAX_PATH + 16], done[MAX_PATH + 16];
-    DWORD length = GetEnvironmentVariableA("KESMARD_LINE_CONTROL", folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder) {
-        CheckTrue(false, "the runner offers line control (KESMARD_LINE_CONTROL)");
-        return false;
+    char request[32], answer[64] = "";
+    snprintf(request, sizeof request, "%s\n", action);
+    DWORD count = 0;
+    WriteFile(control, request, (DWORD)strlen(request), &count, NULL);
+    for (size_t length = 0; length + 1 < sizeof answer && !strchr(answer, '\n'); length += count) {
+        if (!ReadFile(control, answer + length, 1, &count, NULL) || count == 0)
+            break;
+        answer[length + 1] = '\0';
     }
-    snprintf(request, sizeof request, "%s\\request", folder);
-    snprintf(pending, sizeof pending, "%s\\request.tmp", folder);
-    snprintf(done, sizeof done, "%s\\done", folder);
-    DeleteFileA(done);
-    if (!WriteWholeFile(pending, action) || !MoveFileA(pending, request)) {
-        CheckTrue(false, "the line change is requested");
-        return false;
-    }
-    char answer[128];
-    DWORD start = GetTickCount();
-    while (ReadWholeFile(done, answer, sizeof answer) < 0) {
-        if (GetTickCount() - start > CONTROL_LIMIT_MS) {
-            CheckTrue(false, "the runner answers a line change in time");
-            return false;
-        }
-        Sleep(20);
-    }
-    DeleteFileA(done);
     CheckText("ok\n", answer, action);
     return strcmp(answer, "ok\n") == 0;
 }
@@ -194,18 +198,7 @@ bool PlugLine(void)
 {
     if (!ChangeLine("plug"))
         return false;
-    CloseDisplayEnd();
-    bool opened = OpenDisplayEnd();
+    bool opened = HoldDisplayEnd(false) && HoldDisplayEnd(true);
     CheckTrue(opened, "the display's end opens on the new line");
     return opened;
-}
-
-bool PauseLine(void)
-{
-    return ChangeLine("pause");
-}
-
-bool ResumeLine(void)
-{
-    return ChangeLine("resume");
 }

@@ -1,39 +1,39 @@
-// The display's end of the virtual serial line, as the Windows test
-// programs see it: the module writes to COM3 (or \\.\COM12, the same line),
-// and the bytes arrive here on COM4.
+// The display's end of the virtual serial line. The module writes to COM3
+// (or \\.\COM12, the same line); the bytes arrive on COM4, which one thread
+// reads all the time into a buffer. The checks take what has arrived from
+// that buffer:
+//   a check waits until the bytes it expects are in, giving up after a
+//   second without a new byte, then waits for 100 ms of quiet so that
+//   anything extra is seen too;
+//   a paused line is a reader that stops reading: the line backs up, and a
+//   write into it runs into its timeout.
+// The runner script (run_on_line.sh) pulls and plugs the line when asked on
+// a control port of its own, COM5.
 #pragma once
 
 #include <stddef.h>
 
-// Opens the display's end; false when it cannot be opened.
-bool OpenDisplayEnd(void);
-void CloseDisplayEnd(void);
+// Opens COM4 and starts the reader; false when COM4 cannot be opened.
+bool StartReadingLine(void);
 
-// Discards whatever is waiting on the line; returns how many bytes.
+// Lets go of COM4 (for another program to read it), or opens it again.
+bool HoldDisplayEnd(bool hold);
+
+// Stops or resumes reading. Resuming does not discard the backlog.
+void PauseLine(void);
+void ResumeLine(void);
+
+// Waits for quiet, then discards what has arrived; returns how many bytes.
 size_t DrainLine(void);
 
-// Takes what has arrived so far, without waiting. Returns the count read.
-size_t ReadArrived(unsigned char *buffer, size_t size);
+// Waits for expected bytes as above and takes everything that has arrived
+// into *bytes (valid until the next call); returns how many bytes.
+size_t ReceiveLine(size_t expected, const unsigned char **bytes);
 
-// Reads what arrives until expectedLength bytes are in (or a second passes),
-// then waits briefly for anything extra. Returns the number of bytes read.
-size_t ReceiveBytes(unsigned char *buffer, size_t size, size_t expectedLength);
-
-// Reads the display's end on a thread of its own into buffer, so that the
-// line never backs up however much the module sends, until StopCollecting.
-void StartCollecting(unsigned char *buffer, size_t size);
-
-// Waits until expectedLength bytes are in, or until nothing more arrives
-// for a second, then stops reading. Returns the number of bytes collected.
-size_t StopCollecting(size_t expectedLength);
-
-// Changes the line through the script that runs the test program
-// (run_on_line.sh). Each returns once the change is made; false, with a
-// failed check, when it could not be made.
-bool UnplugLine(void);  // the pty pair and its COM names vanish
-bool PlugLine(void);    // a new pair under the same names; COM4 is reopened
-bool PauseLine(void);   // the far end stops reading: the line backs up
-bool ResumeLine(void);  // the far end reads again
+// Checks that exactly these bytes arrived since the last check.
+void ExpectBytes(const void *expected, size_t length, const char *what);
+void ExpectText(const char *expected, const char *what);
+void ExpectNothing(const char *what);
 
 // The bytes a scenario expects, put together run by run.
 struct ExpectedRuns {
@@ -44,9 +44,11 @@ struct ExpectedRuns {
 // Appends a run; one that does not fit is a failed check.
 void AddRun(ExpectedRuns *runs, const void *bytes, size_t count);
 void AddText(ExpectedRuns *runs, const char *text);
-
-// Checks that exactly these bytes arrived, in hex on failure.
-void ExpectLine(const unsigned char *expected, size_t length, const char *what);
-void ExpectLineText(const char *expected, const char *what);
-void ExpectNothing(const char *what);
 void ExpectRuns(const ExpectedRuns *runs, const char *what);
+
+// Asks the runner to pull the line (the pty pair and its COM names vanish,
+// as when a USB serial adapter is pulled) or to plug in a new one under the
+// same names, which COM4's reader then reads. False, with a failed check,
+// when the change could not be made.
+bool UnplugLine(void);
+bool PlugLine(void);

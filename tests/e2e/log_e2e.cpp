@@ -1,19 +1,14 @@
-// End-to-end scenarios of the module's debug log: each loads the DLL afresh
-// in a fresh current folder, drives it, and reads logs\KESMARD.log byte for
+// The group "log": the module's debug log. Each scenario loads the DLL
+// afresh in its own folder, drives it, and reads logs\KESMARD.log byte for
 // byte (timestamps by pattern).
-//
-// Usage: log_e2e.exe PATH-TO-DLL [SCENARIO-FILTER]
-//        log_e2e.exe PATH-TO-DLL --host-run PARAMETERS   (a child host run)
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "checks.h"
-#include "driver_api.h"
 #include "display_bytes.h"
-#include "files.h"
+#include "driver_api.h"
+#include "harness.h"
 #include "line.h"
-#include "log_file.h"
 
 static DriverApi api;
 
@@ -116,23 +111,6 @@ static void FailedOpen(void)
     UnloadDriver(&api);
 }
 
-static void WriteFailureLogged(void)
-{
-    if (!StartDriver(&api, "defaultLog"))
-        return;
-    api.Done();
-    ExpectLine(CLOSING, sizeof CLOSING, "closing sequence");
-    api.Write("late");
-    char errorEntry[COMPOSED_TEXT_SIZE];
-    ExpectedErrorText(errorEntry, "Error writing string", ERROR_INVALID_HANDLE, true);
-    const char *const entries[] = {
-        BANNER_LINE, OPENED_LINE, BANNER_LINE,
-        "Init Called ", "Init COM3,9600,8,0,0", "Done Bye", "Write late", errorEntry,
-    };
-    ExpectLog(entries, ARRAY_SIZE(entries), "a write after Done logs its failure");
-    UnloadDriver(&api);
-}
-
 // Each set-up that runs logs its lines; the file is opened and emptied once.
 static void SetUpAgainAfterFailure(void)
 {
@@ -154,15 +132,6 @@ static void SetUpAgainAfterFailure(void)
     UnloadDriver(&api);
 }
 
-// Runs a host in a child process, so that its standard output can be read.
-static void RunChildHost(const char *parameters, char *output, size_t size)
-{
-    char self[MAX_PATH], command[3 * MAX_PATH], errors[1024];
-    GetModuleFileNameA(NULL, self, sizeof self);
-    snprintf(command, sizeof command, "\"%s\" \"%s\" --host-run %s", self, driverPath, parameters);
-    RunChild(command, "", output, errors, size < sizeof errors ? size : sizeof errors);
-}
-
 static void UnopenableLog(void)
 {
     static const char *const blockers[] = {"a file named logs", "a folder named KESMARD.log"};
@@ -177,9 +146,11 @@ static void UnopenableLog(void)
             CreateDirectoryA("logs", NULL), CreateDirectoryA(LOG_PATH, NULL);
 
         DrainLine();
-        char output[256];
-        RunChildHost("defaultLog", output, sizeof output);
-        CheckText("Failed to open ini file", output, blockers[i]);
+        char command[2 * MAX_PATH], out[1024], err[1024];
+        BesideModule("host_console.exe", "\"init 20 2 defaultLog\" \"write Hello\" done", command,
+                     sizeof command);
+        RunChild(command, "", out, err, sizeof out);
+        CheckHolds("Failed to open ini file", out, blockers[i]);
         ExpectedRuns line = {};
         AddRun(&line, POWER_RESUME, sizeof POWER_RESUME);
         AddText(&line, "Hello");
@@ -189,38 +160,6 @@ static void UnopenableLog(void)
     }
 }
 
-// Unloading closes the stream: a thousand loads in one process (more than
-// the runtime's limit of open streams) leave no stream or handle behind,
-// and the file holds the last load's lines only.
-static void ReloadCycles(void)
-{
-    LoadCycles cycles = {"defaultLog", true, 1000, 10, {}, {}};
-    if (!RunLoadCycles(&cycles))
-        return;
-    CheckInt(cycles.early.nextHandle, cycles.late.nextHandle,
-             "next handle value after cycle 10 and after the last");
-
-    char text[32];
-    snprintf(text, sizeof text, "Write cycle %d", cycles.count - 1);
-    const char *const entries[] = {
-        BANNER_LINE, OPENED_LINE, BANNER_LINE, "Init Called ", "Init COM3,9600,8,0,0", text, "Done Bye",
-    };
-    ExpectLog(entries, ARRAY_SIZE(entries), "the last cycle's lines only");
-    CheckTrue(DeleteFileA(LOG_PATH) != 0, "the unloaded module holds the file no more");
-}
-
-// A host run for UnopenableLog: Init, one text, Done.
-static int HostRun(const char *parameters)
-{
-    if (!LoadDriver(&api, driverPath, false))
-        return 1;
-    api.Init(20, 2, parameters, NULL);
-    api.Write("Hello");
-    api.Done();
-    UnloadDriver(&api);
-    return 0;
-}
-
 static const Scenario SCENARIOS[] = {
     {"no_suffix", NoSuffix},
     {"default_log", DefaultLog},
@@ -228,17 +167,7 @@ static const Scenario SCENARIOS[] = {
     {"log_alone_is_not_the_suffix", LogAloneIsNotTheSuffix},
     {"write_before_init", WriteBeforeInit},
     {"failed_open", FailedOpen},
-    {"write_failure_logged", WriteFailureLogged},
     {"set_up_again_after_failure", SetUpAgainAfterFailure},
     {"unopenable_log", UnopenableLog},
-    {"reload_cycles", ReloadCycles},
 };
-
-int main(int argc, char **argv)
-{
-    if (argc > 3 && strcmp(argv[2], "--host-run") == 0) {
-        driverPath = argv[1];
-        return HostRun(argv[3]);
-    }
-    return RunTestProgram(argc, argv, SCENARIOS, ARRAY_SIZE(SCENARIOS));
-}
+SCENARIO_GROUP(LOG_GROUP, "log");

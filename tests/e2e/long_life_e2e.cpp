@@ -1,20 +1,18 @@
-// Long runs of the real module: a thousand loads with and without Done, and
-// a thousand Init and Done in one load. Every byte must arrive, and open
+// The group "long_life": a thousand loads with and without Done, and a
+// thousand Init and Done in one load. Every byte must arrive, and open
 // handles and private memory stay flat from cycle 100 to the last.
-//
-// Usage: long_life_e2e.exe PATH-TO-DLL [SCENARIO-FILTER]
 #include <windows.h>
+#include <stdio.h>
+#include <string.h>
 
-#include "checks.h"
 #include "display_bytes.h"
 #include "driver_api.h"
+#include "harness.h"
 #include "line.h"
 #include "process_probe.h"
 
-static DriverApi api;
-
 enum {
-    LONG_LIFE_CYCLES = 1000,
+    CYCLES = 1000,
     EARLY_PROBE_CYCLE = 100,
     // Growth of committed private memory from cycle 100 to 1000 still taken
     // for noise; a stream or buffer lost per cycle would be 900 times its size.
@@ -23,8 +21,6 @@ enum {
 
 static void ExpectFlat(const ProcessProbe *early, const ProcessProbe *late)
 {
-    PrintProcessProbe("after cycle 100 ", early);
-    PrintProcessProbe("after cycle 1000", late);
     CheckInt((long long)early->nextHandle, (long long)late->nextHandle,
              "next handle value after cycle 100 and after the last");
     CheckInt(early->openHandles, late->openHandles, "open handles after cycle 100 and after the last");
@@ -34,47 +30,88 @@ static void ExpectFlat(const ProcessProbe *early, const ProcessProbe *late)
               "commit charge flat from cycle 100 to the last");
 }
 
-// A host that loads, uses and unloads the module again and again.
+static void ExpectArrived(size_t expected)
+{
+    const unsigned char *bytes;
+    CheckInt((long long)expected, (long long)ReceiveLine(expected, &bytes),
+             "every byte of every cycle arrived");
+}
+
+// A host that loads the module, runs Init on parameters, writes "cycle N",
+// calls Done when done is set, and unloads it, again and again.
+static void LoadCycles(const char *parameters, bool done)
+{
+    DrainLine();
+    DriverApi api;
+    ProcessProbe early = {}, late;
+    size_t expected = 0;
+    for (int cycle = 0; cycle < CYCLES; cycle++) {
+        unsigned char ok = 0;
+        if (!LoadDriver(&api, driverPath))
+            return;
+        api.Init(20, 2, parameters, &ok);
+        char text[32];
+        snprintf(text, sizeof text, "cycle %d", cycle);
+        api.Write(text);
+        expected += sizeof POWER_RESUME + strlen(text);
+        if (done) {
+            api.Done();
+            expected += sizeof CLOSING;
+        }
+        UnloadDriver(&api);
+        if (!ok) {
+            CheckInt(1, ok, "Init in a cycle");
+            return;
+        }
+        if (cycle == EARLY_PROBE_CYCLE)
+            TakeProcessProbe(&early);
+    }
+    TakeProcessProbe(&late);
+    ExpectArrived(expected);
+    ExpectFlat(&early, &late);
+}
+
+// Unloading closes the log's stream too: more loads than the runtime has
+// streams, and the file holds the last load's lines only.
 static void ReloadCycles(void)
 {
-    LoadCycles cycles = {GOOD_PARAMETERS, true, LONG_LIFE_CYCLES, EARLY_PROBE_CYCLE, {}, {}};
-    if (RunLoadCycles(&cycles))
-        ExpectFlat(&cycles.early, &cycles.late);
+    LoadCycles("defaultLog", true);
+    char text[32];
+    snprintf(text, sizeof text, "Write cycle %d", CYCLES - 1);
+    const char *const entries[] = {
+        BANNER_LINE, OPENED_LINE, BANNER_LINE, "Init Called ", "Init COM3,9600,8,0,0", text, "Done Bye",
+    };
+    ExpectLog(entries, ARRAY_SIZE(entries), "the last cycle's lines only");
+    CheckTrue(DeleteFileA(LOG_PATH) != 0, "the unloaded module holds the file no more");
 }
 
 // A host that unloads the module without calling Done: the port it held
-// is closed with it, so a run of such loads leaves no handle behind.
+// is closed with it.
 static void UnloadWithoutDone(void)
 {
-    LoadCycles cycles = {GOOD_PARAMETERS, false, LONG_LIFE_CYCLES, EARLY_PROBE_CYCLE, {}, {}};
-    if (RunLoadCycles(&cycles))
-        ExpectFlat(&cycles.early, &cycles.late);
+    LoadCycles(GOOD_PARAMETERS, false);
 }
 
 // A host that starts and stops the display again and again in one load.
 static void InitDoneCycles(void)
 {
+    DriverApi api;
     if (!LoadFreshDriver(&api))
         return;
     ProcessProbe early = {}, late;
-    size_t received = 0;
-    unsigned char scratch[4096];
-    for (int cycle = 0; cycle < LONG_LIFE_CYCLES; cycle++) {
+    for (int cycle = 0; cycle < CYCLES; cycle++) {
         unsigned char ok = 0;
         api.Init(20, 2, GOOD_PARAMETERS, &ok);
+        api.Done();
         if (!ok) {
             CheckInt(1, ok, "Init in a cycle");
             break;
         }
-        api.Done();
-        received += ReadArrived(scratch, sizeof scratch);
         if (cycle == EARLY_PROBE_CYCLE)
             TakeProcessProbe(&early);
     }
     TakeProcessProbe(&late);
-    size_t expected = LONG_LIFE_CYCLES * (sizeof POWER_RESUME + sizeof CLOSING);
-    received += ReceiveBytes(scratch, sizeof scratch, expected - received);
-    CheckInt((long long)expected, (long long)received, "every byte of every cycle arrived");
+    ExpectArrived(CYCLES * (sizeof POWER_RESUME + sizeof CLOSING));
     ExpectFlat(&early, &late);
     UnloadDriver(&api);
 }
@@ -84,8 +121,4 @@ static const Scenario SCENARIOS[] = {
     {"unload_without_done", UnloadWithoutDone},
     {"init_done_cycles", InitDoneCycles},
 };
-
-int main(int argc, char **argv)
-{
-    return RunTestProgram(argc, argv, SCENARIOS, ARRAY_SIZE(SCENARIOS));
-}
+SCENARIO_GROUP(LONG_LIFE_GROUP, "long_life");

@@ -2,9 +2,8 @@
 #include "process_probe.h"
 
 #include <psapi.h>
-#include <stdio.h>
 
-UINT_PTR NextHandleValue(void)
+static UINT_PTR NextHandleValue(void)
 {
     HANDLE probe = CreateEventA(NULL, TRUE, FALSE, NULL);
     CloseHandle(probe);
@@ -49,12 +48,4 @@ void TakeProcessProbe(ProcessProbe *probe)
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
     probe->commitCharge = counters.PagefileUsage;
-}
-
-void PrintProcessProbe(const char *label, const ProcessProbe *probe)
-{
-    printf("    %s: next handle 0x%lx, %lu open handles, "
-           "committed private %lu bytes, commit charge %lu bytes\n",
-           label, (unsigned long)probe->nextHandle, (unsigned long)probe->openHandles,
-           (unsigned long)probe->committedPrivate, (unsigned long)probe->commitCharge);
 }

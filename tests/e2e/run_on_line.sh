@@ -6,17 +6,15 @@
 # build/ (tools/common/wine_line.sh). The program runs in a fresh temporary
 # folder and gets the module's path in Windows form as its first argument.
 #
-# With KESMARD_DRAIN_LINE=1 the display's end is read and discarded
-# throughout, so that a program that never reads it never backs the line up.
+# A second pty pair is the control port, COM5: the program writes "unplug"
+# or "plug" and a line feed there, and this script answers "ok" (or what
+# went wrong) once it has
+#   unplug  made the line's pty pair and its COM names vanish, as when a
+#           USB serial adapter is pulled
+#   plug    made a new pair, linked again to the same COM names.
 #
-# The program may ask for the line to change while it runs (see line.h): it
-# writes an action into the file "request" of the folder named by
-# KESMARD_LINE_CONTROL; this script carries it out and answers in "done".
-#   unplug  the pty pair vanishes and the COM links go, as when a USB
-#           serial adapter is pulled
-#   plug    a new pty pair, linked again to the same COM names
-#   pause   the cable stops carrying bytes (socat stopped), so the line backs up
-#   resume  it carries them again
+# With KESMARD_DRAIN_LINE=1 the display's end is read and discarded
+# throughout, for a program that never reads it (the benchmark).
 #
 # Usage: run_on_line.sh PROGRAM.exe MODULE.dll [ARGUMENTS...]
 # The Windows build tree puts it in front of its test programs
@@ -29,80 +27,67 @@ module=$(windows_path "$2")
 shift 2
 
 work=$(mktemp -d /tmp/kesmard-line.XXXXXX)
-control=$work/control
-mkdir "$control"
-export KESMARD_LINE_CONTROL="Z:${control//\//\\}"
-socat_pid=
-drain_pid=
+line_pid=
+control_pid=
 wine_pid=
 
-# A stopped socat would not see the TERM signal, so it is continued first.
 unplug() {
-    [ -n "$drain_pid" ] && kill "$drain_pid" 2>/dev/null || true
-    if [ -n "$socat_pid" ]; then
-        kill -CONT "$socat_pid" 2>/dev/null || true
-        kill "$socat_pid" 2>/dev/null || true
-        wait "$socat_pid" 2>/dev/null || true
+    if [ -n "$line_pid" ]; then
+        kill "$line_pid" 2>/dev/null || true
+        wait "$line_pid" 2>/dev/null || true
     fi
-    drain_pid=
-    socat_pid=
+    line_pid=
     wine_unmap_port com3
     wine_unmap_port com12
     wine_unmap_port com4
     rm -f "$work/module-end" "$work/display-end"
 }
 
+# A new pty pair (its socat is $!), its ends linked as $work/$1 and $work/$2.
+pty_pair() {
+    socat pty,raw,echo=0,link="$work/$1" pty,raw,echo=0,link="$work/$2" 2>>"$work/socat.log" &
+    wait_for_paths "$work/$1" "$work/$2"
+}
+
 plug() {
-    socat pty,raw,echo=0,link="$work/module-end" pty,raw,echo=0,link="$work/display-end" \
-        2>>"$work/socat.log" &
-    socat_pid=$!
-    wait_for_paths "$work/module-end" "$work/display-end"
-    local module_end display_end
-    module_end=$(readlink -f "$work/module-end")
-    display_end=$(readlink -f "$work/display-end")
-    wine_map_port com3 "$module_end"
-    wine_map_port com12 "$module_end"
-    wine_map_port com4 "$display_end"
+    pty_pair module-end display-end
+    line_pid=$!
+    wine_map_port com3 "$(readlink -f "$work/module-end")"
+    wine_map_port com12 "$(readlink -f "$work/module-end")"
+    wine_map_port com4 "$(readlink -f "$work/display-end")"
     if [ "${KESMARD_DRAIN_LINE:-0}" = 1 ]; then
-        cat "$display_end" >/dev/null &
-        drain_pid=$!
+        cat "$work/display-end" >/dev/null &
     fi
 }
 
 cleanup() {
     [ -n "$wine_pid" ] && kill "$wine_pid" 2>/dev/null || true
+    [ -n "$control_pid" ] && kill "$control_pid" 2>/dev/null || true
     unplug
+    wine_unmap_port com5
     wine_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-# Carries out a waiting request, if any, and answers it.
-serve_request() {
-    [ -e "$control/request" ] || return 0
-    local action answer=ok
-    action=$(cat "$control/request")
-    rm -f "$control/request"
-    case $action in
-        unplug) unplug ;;
-        plug) unplug; plug ;;
-        pause) kill -STOP "$socat_pid" 2>/dev/null || answer="no line to pause" ;;
-        resume) kill -CONT "$socat_pid" 2>/dev/null || answer="no line to resume" ;;
-        *) answer="unknown action $action" ;;
-    esac
-    echo "$answer" >"$control/done.tmp"
-    mv "$control/done.tmp" "$control/done"
-}
-
 wine_start "$work/wineserver.log"
 plug
+pty_pair control-program control-runner
+control_pid=$!
+wine_map_port com5 "$(readlink -f "$work/control-program")"
+exec 3<>"$work/control-runner"
 
 cd "$work"
 wine "$program" "$module" "$@" 2>"$work/wine-stderr.log" &
 wine_pid=$!
 while kill -0 "$wine_pid" 2>/dev/null; do
-    serve_request
-    sleep 0.05
+    read -r -t 0.1 action <&3 || continue
+    case $action in
+        unplug) unplug ;;
+        plug) unplug; plug ;;
+        *) echo "unknown action $action" >&3; continue ;;
+    esac
+    echo ok >&3
 done
 status=0
 wait "$wine_pid" || status=$?

@@ -1,16 +1,14 @@
-// Every export of the real module called through a bare pointer by an
-// assembly trampoline: each must leave the stack pointer as the machine's
-// convention asks (on i386, stdcall: it removes exactly its arguments) and
-// keep the callee-saved registers.
-//
-// Usage: stack_e2e.exe PATH-TO-DLL [SCENARIO-FILTER]
+// The group "stack": every export of the real module called through a bare
+// pointer by an assembly trampoline. Each must leave the stack pointer as
+// the machine's convention asks (on i386, stdcall: it removes exactly its
+// arguments) and keep the callee-saved registers.
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "checks.h"
 #include "display_bytes.h"
 #include "driver_api.h"
+#include "harness.h"
 #include "line.h"
 #include "stack_trampoline.h"
 
@@ -85,8 +83,4 @@ static void StackPerExport(void)
 static const Scenario SCENARIOS[] = {
     {"stack_per_export", StackPerExport},
 };
-
-int main(int argc, char **argv)
-{
-    return RunTestProgram(argc, argv, SCENARIOS, ARRAY_SIZE(SCENARIOS));
-}
+SCENARIO_GROUP(STACK_GROUP, "stack");

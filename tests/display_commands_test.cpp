@@ -40,15 +40,4 @@ TEST(CursorPositionCommand, CellAddressTable)
     }
 }
 
-TEST(DisplaySequences, FixedBytes)
-{
-    const unsigned char resume[] = {0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08,
-                                    0x1B, 0x0C, 0x1B, 0x0E, 0x1B, 0x20};
-    const unsigned char closing[] = {0x1B, 0x02};
-    static_assert(sizeof resume == POWER_RESUME_LENGTH, "power resume length");
-    static_assert(sizeof closing == CLOSING_LENGTH, "closing length");
-    EXPECT_EQ(Hex(resume, sizeof resume), Hex(PowerResumeSequence, POWER_RESUME_LENGTH));
-    EXPECT_EQ(Hex(closing, sizeof closing), Hex(ClosingSequence, CLOSING_LENGTH));
-}
-
 }  // namespace

@@ -11,12 +11,6 @@ namespace {
 
 const unsigned char GUARD = 0x5A;  // gtest prints unsigned char in hex
 
-TEST(DriverTexts, Constants)
-{
-    EXPECT_STREQ("KESMARD usage: COM3,9600,8,N,1", USAGE_TEXT);
-    EXPECT_STREQ("COM3,9600,8,N,1", DEFAULT_PARAMETERS);
-}
-
 TEST(BaseNameFromPath, StripsFolderAndExtension)
 {
     const std::string longName(300, 'n');

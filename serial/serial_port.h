@@ -20,12 +20,15 @@ bool PortIsConfigured(void);
 // fails it.
 bool PortAnswers(void);
 
-// Writes one run of bytes; true when all of them went out. A failure, a
-// write the line's timeouts cut short included, is composed into an error
-// text, logged and not resent (a command resumed in the middle would be
-// garbled), and the port stops counting as configured. With no open port
-// the write simply fails.
-bool WritePort(const void *bytes, unsigned long count);
+// Writes one run of bytes. Returns 0 when all of them went out, otherwise
+// the composed error text; nothing is resent. A write the line's timeouts
+// cut short (a held or slow line) leaves the port configured; one the port
+// refused (its device gone) does not. With no open port the write fails.
+const char *WritePort(const void *bytes, unsigned long count);
+
+// Drops whatever output the port still holds, so that a close that follows
+// cannot wait for it; for an unload, where nothing may wait.
+void DiscardPendingOutput(void);
 
 // Closes the port if one is open; afterwards no port handle is held.
 void ClosePort(void);

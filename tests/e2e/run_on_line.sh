@@ -22,6 +22,10 @@
 set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common/wine_line.sh"
+if ! wine_runs; then
+    echo "skipped: this machine cannot run $WINEARCH programs ($wine_loader does not start)"
+    exit 0
+fi
 program=$(readlink -f "$1")
 module=$(windows_path "$2")
 shift 2

@@ -9,12 +9,6 @@
 // A parameter string that sets up on the test's line.
 static const char GOOD_PARAMETERS[] = "COM3,9600,8,N,1";
 
-// The entry points with their 8-bit arguments widened to the 32-bit slots
-// they travel in, so that a test can dirty the high bytes.
-typedef const char *(__stdcall *InitSlots)(unsigned, unsigned, const char *, unsigned char *);
-typedef void(__stdcall *SetPositionSlots)(unsigned, unsigned);
-typedef void (*AnyFunction)(void);  // casting a function pointer through it is allowed
-
 // The module path the test program was given.
 extern const char *driverPath;
 

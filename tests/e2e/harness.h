@@ -58,9 +58,8 @@ struct ChildProcess {
 // it cannot start.
 bool StartChild(ChildProcess *child, const char *name, const char *commandLine, const char *input);
 
-// Waits for its end (30 s at most, then it is ended as a failed check) and
-// reads its output and errors (size bytes each). Returns its exit status,
-// or -1.
+// Waits for its end and reads its output and errors (size bytes each).
+// Returns its exit status, or -1 when it did not start.
 int FinishChild(ChildProcess *child, char *out, char *err, size_t size);
 
 // Runs commandLine to its end as the child "child".

@@ -35,6 +35,12 @@ static unsigned RandomBelow(unsigned bound)
     return Random() % bound;
 }
 
+// The entry points with their 8-bit arguments widened to the 32-bit slots
+// they travel in, so that a test can dirty the high bytes.
+typedef const char *(__stdcall *InitSlots)(unsigned, unsigned, const char *, unsigned char *);
+typedef void(__stdcall *SetPositionSlots)(unsigned, unsigned);
+typedef void (*AnyFunction)(void);  // casting a function pointer through it is allowed
+
 // A random low byte under random high bytes.
 static unsigned DirtySlot(unsigned char value)
 {

@@ -42,49 +42,6 @@ static void TypicalRun(void)
     UnloadDriver(&api);
 }
 
-static void SecondInitKeepsSetUp(void)
-{
-    if (!StartDriver(&api, GOOD_PARAMETERS))
-        return;
-    unsigned char ok = 0;
-    CheckText(DRIVER_NAME, api.Init(40, 4, "COM3,9600,,N,1", &ok), "second Init returns the name");
-    CheckInt(1, ok, "second Init sets ok");
-    ExpectNothing("second Init sends nothing");
-    api.SetPosition(20, 2);
-    ExpectCursor(0x27, "geometry stays 20 x 2 after a second Init");
-    DoneAndUnload(&api);
-}
-
-static void WriteTexts(void)
-{
-    if (!StartDriver(&api, GOOD_PARAMETERS))
-        return;
-    api.Write("");
-    ExpectNothing("an empty text sends nothing");
-    api.Write(NULL);
-    ExpectNothing("a null text sends nothing");
-
-    const char withEscape[] = "A\x1B\x13\x02Z";
-    api.Write(withEscape);
-    ExpectText(withEscape, "0x1B inside a text is sent unchanged");
-
-    // Every byte value but the terminator, including line ends.
-    char allBytes[256];
-    for (int i = 1; i < 256; i++)
-        allBytes[i - 1] = (char)i;
-    allBytes[255] = '\0';
-    api.Write(allBytes);
-    ExpectText(allBytes, "255 characters, bytes 01..FF, are sent whole and raw");
-
-    char tooLong[301];
-    memset(tooLong, 'x', 300);
-    tooLong[300] = '\0';
-    api.Write(tooLong);
-    tooLong[255] = '\0';
-    ExpectText(tooLong, "a 300-character text is cut to its first 255");
-    DoneAndUnload(&api);
-}
-
 static void ConstantTexts(void)
 {
     if (!LoadFreshDriver(&api))
@@ -287,8 +244,6 @@ static void LineSettingsReachThePort(void)
 static const Scenario SCENARIOS[] = {
     {"line_settings_reach_the_port", LineSettingsReachThePort},
     {"typical_run", TypicalRun},
-    {"second_init_keeps_set_up", SecondInitKeepsSetUp},
-    {"write_texts", WriteTexts},
     {"constant_texts", ConstantTexts},
     {"open_failures", OpenFailures},
     {"not_a_port", NotAPort},

@@ -18,11 +18,11 @@ enum {
 static struct {
     CRITICAL_SECTION lock;
     unsigned char bytes[LINE_CAPACITY];
-    size_t length;          // arrived so far
-    size_t taken;           // of which the checks have taken
+    size_t length;               // arrived so far
+    size_t taken;                // of which the checks have taken
     volatile DWORD lastArrival;  // tick of the last byte's arrival
-    volatile LONG paused;   // the reader does not read
-    volatile LONG wantOpen; // whether COM4 should be open; the reader makes it so
+    volatile LONG paused;        // the reader does not read
+    volatile LONG wantOpen;      // whether COM4 should be open; the reader makes it so
     volatile LONG isOpen;
 } line;
 
@@ -56,8 +56,7 @@ static DWORD WINAPI ReadLine(void *)
             got = (DWORD)(LINE_CAPACITY - line.length);  // a check then sees bytes missing
         memcpy(line.bytes + line.length, chunk, got);
         line.length += got;
-        if (got)
-            line.lastArrival = GetTickCount();
+        line.lastArrival = GetTickCount();
         LeaveCriticalSection(&line.lock);
     }
 }

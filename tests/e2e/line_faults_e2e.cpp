@@ -32,6 +32,9 @@ enum {
 
 // What a write on a pty whose far end has gone fails with under Wine.
 static const unsigned long LINE_GONE_ERROR = ERROR_NOT_READY;
+// What reading the state of a device that is no serial port fails with
+// under Wine.
+static const unsigned long NOT_A_PORT_ERROR = ERROR_INVALID_HANDLE;
 
 static DriverApi api;
 
@@ -168,6 +171,13 @@ static void WritesBringTheDisplayBack(void)
         Sleep(RECONNECT_WAIT_MS);
         api.Write("still gone");
     }
+    // Another cause: COM3 is there again, but no serial port.
+    if (PlugNonPort()) {
+        Sleep(RECONNECT_WAIT_MS);
+        api.Write("not a port");
+        Sleep(RECONNECT_WAIT_MS);
+        api.Write("still not a port");
+    }
     if (PlugLine()) {
         Sleep(RECONNECT_WAIT_MS);
         api.Write("back");
@@ -179,17 +189,20 @@ static void WritesBringTheDisplayBack(void)
     DoneAndUnload(&api);
     ExpectCallsReturned();
 
-    char writeError[COMPOSED_TEXT_SIZE], doesNotExist[COMPOSED_TEXT_SIZE];
+    char writeError[COMPOSED_TEXT_SIZE], doesNotExist[COMPOSED_TEXT_SIZE], notAPort[COMPOSED_TEXT_SIZE];
     ExpectedErrorText(writeError, "Error writing string", LINE_GONE_ERROR, true);
     ExpectedErrorText(doesNotExist, "Serial Port does not exist", ERROR_FILE_NOT_FOUND, true);
+    ExpectedErrorText(notAPort, "Failed to get Serial Port state", NOT_A_PORT_ERROR, true);
     const char *const entries[] = {
         BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
         "Write lost", writeError, "SetPosition x=1, y=4",
         RECONNECT_LINES, doesNotExist, "Write gone",
         RECONNECT_LINES, "Write still gone",
+        RECONNECT_LINES, notAPort, "Write not a port",
+        RECONNECT_LINES, "Write still not a port",
         RECONNECT_LINES, "Write back", "SetPosition x=1, y=4", "Done Bye",
     };
-    ExpectLog(entries, ARRAY_SIZE(entries), "each try is logged, a series' error once");
+    ExpectLog(entries, ARRAY_SIZE(entries), "each try is logged, a series' error once per cause");
 }
 
 // Writes 255-byte texts into a paused line until one has to wait for its

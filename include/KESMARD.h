@@ -15,7 +15,9 @@
  * block for its write timeout (2.6 s for 255 bytes at 1200 baud and
  * above, longer below): keep calls off the UI thread, and never unload
  * the module while another thread is inside a call. Write, SetPosition,
- * PowerResume and Done report nothing. Returned texts are zero-terminated
+ * PowerResume and Done report nothing; after a failed write (the port's
+ * device gone) the module sets the port up again by itself, at most once
+ * a second, and drops the calls that come in between. Returned texts are zero-terminated
  * and belong to the module: read them, never free them; a later call may
  * rewrite them. */
 #ifndef KESMARD_H

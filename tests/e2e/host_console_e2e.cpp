@@ -109,10 +109,14 @@ static void CommandsReachTheModule(void)
     ExpectRuns(&twice, "init and resume from standard input");
 }
 
-// Each failure is one line on standard error and its own exit status.
+// Each failure is one line on standard error and its own exit status. The
+// port list, the line's ports among the machine's, needs no module.
 static void FailuresAreReported(void)
 {
     static const ConsoleCase cases[] = {
+        {"ports", "", 0, "COM3     COM3\r\nCOM4     COM4\r\nCOM12    \\\\.\\COM12\r\n", ""},
+        {"--module missing.dll ports", "", 0, "> ports\r\nCOM", ""},
+        {"\"ports COM3\"", "", 2, "", "argument 1: unexpected 'COM3' after ports"},
         {"bogus", "", 2, "", "host_console: argument 1: unknown command 'bogus'"},
         {"\"init 20 2 default\" \"pos 1 256\"", "", 2, "",
          "argument 2: bad number '256' for Y: use 0 to 255"},
@@ -133,8 +137,8 @@ static void FailuresAreReported(void)
     for (size_t i = 0; i < ARRAY_SIZE(cases); i++)
         RunCase(CONSOLE, &cases[i]);
     // Bad commands are found before the module is loaded, so even the good
-    // init ahead of a bad number sent nothing.
-    ExpectNothing("nothing sent by failed runs");
+    // init ahead of a bad number sent nothing; listing the ports opened none.
+    ExpectNothing("nothing sent by failed runs and port lists");
 }
 
 // Waits until the file holds part; false when it does not in time.

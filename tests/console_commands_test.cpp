@@ -87,7 +87,7 @@ TEST(ParseCommand, LongestLineFits)
     EXPECT_EQ(std::string(COMMAND_LINE_SIZE - 1 - 6, 'x'), command.text);
 }
 
-// Device names as the system lists them, each ended by a zero (| here).
+// Names as the system lists them, each ended by a zero (| here).
 TEST(ListComPorts, SortedOnceEachWithTheParameterName)
 {
     const struct {

@@ -109,6 +109,29 @@ static void CommandsReachTheModule(void)
     ExpectRuns(&twice, "init and resume from standard input");
 }
 
+// Registers the line's ports where the system lists its COM ports, as their
+// driver would (Wine lists only the ports it found when it started), or
+// removes them again.
+static void RegisterLinePorts(bool add)
+{
+    static const char *const PORTS[][2] = {
+        {"\\Device\\LineCom12", "COM12"}, {"\\Device\\LineCom3", "COM3"}, {"\\Device\\LineCom4", "COM4"}};
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, NULL, 0,
+                        KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS) {
+        CheckTrue(false, "the list of COM ports opens for writing");
+        return;
+    }
+    for (size_t i = 0; i < ARRAY_SIZE(PORTS); i++) {
+        if (add)
+            RegSetValueExA(key, PORTS[i][0], 0, REG_SZ, (const BYTE *)PORTS[i][1],
+                           (DWORD)strlen(PORTS[i][1]) + 1);
+        else
+            RegDeleteValueA(key, PORTS[i][0]);
+    }
+    RegCloseKey(key);
+}
+
 // Each failure is one line on standard error and its own exit status. The
 // port list, the line's ports among the machine's, needs no module.
 static void FailuresAreReported(void)
@@ -134,8 +157,10 @@ static void FailuresAreReported(void)
          "  ok=0 \"Serial Port does not exist : ", ""},
     };
     DrainLine();
+    RegisterLinePorts(true);
     for (size_t i = 0; i < ARRAY_SIZE(cases); i++)
         RunCase(CONSOLE, &cases[i]);
+    RegisterLinePorts(false);
     // Bad commands are found before the module is loaded, so even the good
     // init ahead of a bad number sent nothing; listing the ports opened none.
     ExpectNothing("nothing sent by failed runs and port lists");

@@ -24,16 +24,6 @@ wine_start() {
         wineboot --init >"$log" 2>&1 || { cat "$log"; return 1; }
         wineserver -w
     fi
-    # The ports the line is mapped to are registered as well, so that Wine's
-    # list of devices (what a program enumerating the COM ports reads) names
-    # them from its start. Each points at nothing until wine_map_port maps it.
-    if ! grep -q '^"COM12"=' "$WINEPREFIX/system.reg"; then
-        local port
-        for port in COM3 COM4 COM12; do
-            wine reg add 'HKLM\Software\Wine\Ports' /v $port /d "$WINEPREFIX/unplugged-${port,,}" /f >>"$log" 2>&1
-        done
-        wineserver -w
-    fi
     wineserver -p >>"$log" 2>&1
     wine cmd /c exit >/dev/null 2>&1 || true
 }

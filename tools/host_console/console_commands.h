@@ -35,8 +35,8 @@ struct Command {
 // escape or an overlong line.
 bool ParseCommand(const char *line, Command *command, char *error, size_t errorSize);
 
-// The COM ports among a list of device names as the system gives it (each
-// name ended by a zero, the list by a second zero): the names "COM" and a
+// The COM ports among a list of names (each ended by a zero, the list by a
+// second zero), such as the port names the system registers: "COM" and a
 // number from 1 to COM_PORT_MAXIMUM, any case. Writes a line for each port,
 // lowest number first and each once: its name, then the name a parameter
 // string takes for it, the plain one up to COM9 and \\.\COMnn above, since

@@ -10,7 +10,7 @@
 //
 // Exit status: 0 all ran; 1 an init reported failure; 2 a bad option or
 // command; 3 the module could not be loaded or lacks an entry point; 4 the
-// system did not list its devices.
+// system's list of COM ports could not be read.
 #include <windows.h>
 #include <io.h>
 #include <stdio.h>
@@ -25,7 +25,7 @@ enum {
     EXIT_INIT_FAILED = 1,
     EXIT_BAD_COMMAND = 2,
     EXIT_NO_MODULE = 3,
-    EXIT_NO_DEVICE_LIST = 4,
+    EXIT_NO_PORT_LIST = 4,
     MESSAGE_SIZE = 512,
     VISIBLE_SIZE = 4 * 1120 + 1,  // a module's longest text with every byte escaped
 };
@@ -45,7 +45,7 @@ static struct {
     DriverApi api;    // the loaded module
     bool echo;        // print each command before running it
     bool initFailed;  // some init reported failure
-    bool listFailed;  // the system did not list its devices
+    bool listFailed;  // the list of COM ports could not be read
     bool needsModule; // some command calls the module
 } console;
 
@@ -108,17 +108,42 @@ static void PrintText(const char *prefix, const char *text)
     }
 }
 
-// The machine's COM ports from the system's list of device names, so that
-// no port is opened: opening one would take it from whatever holds it.
+// The machine's COM ports as their drivers register them, the list .NET's
+// SerialPort.GetPortNames reads too. No port is opened: that would take it
+// from whatever holds it.
 static void ListPorts(void)
 {
-    static char names[256 * 1024];
+    static char names[COM_PORT_MAXIMUM * 16 + 1];
     static char lines[COM_PORT_MAXIMUM * 32];
-    if (!QueryDosDeviceA(NULL, names, sizeof names)) {
-        fprintf(stderr, "%s: cannot list the devices: %s\n", PROGRAM, SystemTextLine(GetLastError()));
-        console.listFailed = true;
-        return;
+    size_t used = 0;
+    HKEY key = NULL;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0,
+                                KEY_QUERY_VALUE, &key);
+    bool opened = status == ERROR_SUCCESS;
+    // Without the key no port driver has started: there is no port.
+    if (status == ERROR_FILE_NOT_FOUND)
+        status = ERROR_NO_MORE_ITEMS;
+    for (DWORD index = 0; status == ERROR_SUCCESS; index++) {
+        char device[256], name[16];
+        DWORD deviceSize = sizeof device, nameSize = sizeof name - 1, type = 0;
+        status = RegEnumValueA(key, index, device, &deviceSize, NULL, &type, (BYTE *)name, &nameSize);
+        // A value too long for a port name is no port's.
+        if (status == ERROR_MORE_DATA)
+            status = ERROR_SUCCESS;
+        else if (status == ERROR_SUCCESS && type == REG_SZ && used + nameSize + 1 < sizeof names) {
+            name[nameSize] = '\0';
+            if (!name[0])
+                continue;
+            used += (size_t)snprintf(names + used, sizeof names - used, "%s", name) + 1;
+        }
     }
+    if (opened)
+        RegCloseKey(key);
+    if (status != ERROR_NO_MORE_ITEMS) {
+        fprintf(stderr, "%s: cannot read the COM ports: %s\n", PROGRAM, SystemTextLine(status));
+        console.listFailed = true;
+    }
+    names[used] = '\0';
     ListComPorts(names, lines, sizeof lines);
     fputs(lines, stdout);
 }
@@ -283,5 +308,5 @@ int main(int argc, char **argv)
         return EXIT_BAD_COMMAND;
     if (console.initFailed)
         return EXIT_INIT_FAILED;
-    return console.listFailed ? EXIT_NO_DEVICE_LIST : 0;
+    return console.listFailed ? EXIT_NO_PORT_LIST : 0;
 }

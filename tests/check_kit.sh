@@ -75,7 +75,16 @@ unpacked=$work/$kit
 for file in KESMARD.dll host_console.exe virtual_display.exe; do
     cmp -s "$dist/$file" "$unpacked/$file" || fail "$file differs from $dist"
 done
-cmp -s "$root/include/KESMARD.h" "$unpacked/KESMARD.h" || fail "header differs"
+# The text files have CR LF line ends throughout; SHA256SUMS keeps
+# sha256sum's LF.
+for file in $(cd "$unpacked" && find . -type f \( -name '*.txt' -o -name '*.md' -o -name '*.h' \
+                  -o -name '*.c' -o -name '*.def' -o -name LICENSE \) | sed 's|^\./||' | sort); do
+    lines=$(wc -l <"$unpacked/$file")
+    [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$unpacked/$file")" = "$lines" ] ||
+        fail "$file has not CR LF line ends throughout"
+done
+! grep -q $'\r' "$unpacked/SHA256SUMS" || fail "SHA256SUMS has CR LF line ends"
+tr -d '\r' <"$unpacked/KESMARD.h" | cmp -s "$root/include/KESMARD.h" - || fail "header differs"
 
 # SHA256SUMS names every other file, and each of them verifies.
 summed=$(sed 's/^[0-9a-f]\{64\}  //' "$unpacked/SHA256SUMS" | sort)
@@ -86,9 +95,11 @@ if [ "$summed" != "$present" ]; then
 fi
 (cd "$unpacked" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS does not verify"
 
-# The fenced block of a Markdown file whose opening line is ```TAG.
+# The fenced block of a Markdown file whose opening line is ```TAG, with
+# LF line ends.
 block() {
-    awk -v fence="\`\`\`$2" '$0 == fence {inside = 1; next} inside && $0 == "```" {exit} inside {print}' "$1"
+    awk -v fence="\`\`\`$2" '{sub(/\r$/, "")} $0 == fence {inside = 1; next}
+                               inside && $0 == "```" {exit} inside {print}' "$1"
 }
 # The sample lives in examples/ and README points to it.
 grep -q 'sample_host\.c' "$root/README.md" || fail "README does not point to the sample host"

@@ -110,25 +110,18 @@ static void CommandsReachTheModule(void)
 }
 
 // Registers the line's ports where the system lists its COM ports, as their
-// driver would (Wine lists only the ports it found when it started), or
-// removes them again.
-static void RegisterLinePorts(bool add)
+// driver would: Wine lists only the ports it found when it started.
+static void RegisterLinePorts(void)
 {
     static const char *const PORTS[][2] = {
         {"\\Device\\LineCom12", "COM12"}, {"\\Device\\LineCom3", "COM3"}, {"\\Device\\LineCom4", "COM4"}};
     HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, NULL, 0,
-                        KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS) {
-        CheckTrue(false, "the list of COM ports opens for writing");
-        return;
-    }
-    for (size_t i = 0; i < ARRAY_SIZE(PORTS); i++) {
-        if (add)
-            RegSetValueExA(key, PORTS[i][0], 0, REG_SZ, (const BYTE *)PORTS[i][1],
-                           (DWORD)strlen(PORTS[i][1]) + 1);
-        else
-            RegDeleteValueA(key, PORTS[i][0]);
-    }
+    CheckTrue(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, NULL, 0,
+                              KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS,
+              "the list of COM ports opens for writing");
+    for (size_t i = 0; i < ARRAY_SIZE(PORTS); i++)
+        RegSetValueExA(key, PORTS[i][0], 0, REG_SZ, (const BYTE *)PORTS[i][1],
+                       (DWORD)strlen(PORTS[i][1]) + 1);
     RegCloseKey(key);
 }
 
@@ -157,10 +150,17 @@ static void FailuresAreReported(void)
          "  ok=0 \"Serial Port does not exist : ", ""},
     };
     DrainLine();
-    RegisterLinePorts(true);
+    RegisterLinePorts();
     for (size_t i = 0; i < ARRAY_SIZE(cases); i++)
         RunCase(CONSOLE, &cases[i]);
-    RegisterLinePorts(false);
+    // Where no port driver ever started there is no list at all: no port.
+    // Wine lists its ports again when it next starts.
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM");
+    static const ConsoleCase noPorts = {"ports", "", 0, "", ""};
+    static char out[OUTPUT_SIZE], err[OUTPUT_SIZE];
+    CheckInt(0, RunBeside(CONSOLE, &noPorts, out, err, sizeof out), "exit status without ports");
+    CheckText("> ports\r\n", out, "an empty port list");
+    CheckText("", err, "nothing on standard error without ports");
     // Bad commands are found before the module is loaded, so even the good
     // init ahead of a bad number sent nothing; listing the ports opened none.
     ExpectNothing("nothing sent by failed runs and port lists");

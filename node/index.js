@@ -51,7 +51,7 @@ function bytes(text, what) {
     let body;
     if (typeof text === 'string') {
         for (let i = 0; i < text.length; i++) {
-            const code = text.charCodeAt(i);
+            const code = text.codePointAt(i);
             if (code > 0xff)
                 throw new RangeError(`kesmard: ${what} holds U+${code.toString(16).toUpperCase().padStart(4, '0')} ` +
                                      `at ${i}, beyond Latin-1: send the display's bytes as a Buffer`);

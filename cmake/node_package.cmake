@@ -30,13 +30,19 @@ endforeach()
 file(COPY ${root}/node/package.json ${root}/node/index.js ${root}/node/index.d.ts ${root}/LICENSE
      DESTINATION ${stage}/package FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
+# The same files give the same bytes: GNU tar entries (pax ones would carry
+# each file's own times) and no time in the gzip header (gzip -n).
 set(tarball ${root}/dist/kesmard-${version}.tgz)
 file(REMOVE ${tarball})
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar czf ${tarball} --format=pax
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf package.tar --format=gnutar
                         "--mtime=1985-10-26 08:15:00 UTC"
                         package/LICENSE package/index.d.ts package/index.js package/package.json
                         package/x64/KESMARD.dll package/x86/KESMARD.dll
                 WORKING_DIRECTORY ${stage} RESULT_VARIABLE failed)
+if(NOT failed)
+    execute_process(COMMAND gzip -n -9 -c package.tar WORKING_DIRECTORY ${stage}
+                    OUTPUT_FILE ${tarball} RESULT_VARIABLE failed)
+endif()
 if(failed)
     message(FATAL_ERROR "packing ${tarball} failed")
 endif()

@@ -37,6 +37,7 @@ demo:
 	@cmake/install-deps.sh demo
 	@echo "building the module, the host console and the virtual display"
 	@cmake --preset win32 >/dev/null && cmake --build --preset win32 -j $(JOBS) >/dev/null
+	@cmake --preset win64 >/dev/null && cmake --build --preset win64 -j $(JOBS) >/dev/null
 	@cmake --preset native >/dev/null && \
 		cmake --build --preset native --target virtual_display -j $(JOBS) >/dev/null
 	@tools/demo/demo.sh

@@ -12,7 +12,7 @@ packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i6
           gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 llvm clang lld)
 case "${1:-build}" in
     # The native build configures the unit tests too, so it wants GoogleTest.
-    demo) packages+=(g++ libgtest-dev googletest wine wine32:i386) ;;
+    demo) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64) ;;
     # The sanitizer build and the fuzz targets want libFuzzer besides; the
     # kit check compiles the language guide's C# and Pascal declarations;
     # wine64 runs the 64-bit module's tests, in a prefix of their own.

@@ -18,7 +18,8 @@ void CursorPositionCommand(unsigned char command[CURSOR_COMMAND_LENGTH], unsigne
     unsigned column = x > columns ? 1 : x;
     unsigned row = y > rows ? 1 : y;
     // Unsigned arithmetic wraps like two's complement, so column or row 0
-    // gives the cell just before, as the display expects.
+    // gives the cell just before (its low 8 bits: column 0 on row 1 is 0xFF);
+    // what a display makes of such an address is its own affair.
     unsigned cell = (row - 1) * (unsigned)columns + (column - 1);
     command[0] = ESC;
     command[1] = CURSOR_POSITION;

@@ -19,7 +19,6 @@ const char *ModuleBaseName(void)
 {
     if (baseName.known)
         return baseName.name;
-    baseName.known = true;
 
     // The allocation base of the region holding our own variable is the
     // module's instance handle, whatever name the host loaded it by.
@@ -30,5 +29,6 @@ const char *ModuleBaseName(void)
         length = GetModuleFileNameA((HMODULE)region.AllocationBase, path, sizeof path);
     bool pathWhole = length > 0 && length < sizeof path;
     BaseNameFromPath(baseName.name, sizeof baseName.name, pathWhole ? path : FALLBACK_FILE_NAME);
+    baseName.known = true;
     return baseName.name;
 }

@@ -4,7 +4,6 @@
 
 #include <stdarg.h>
 #include <stdio.h>
-#include <time.h>
 
 #include "../driver/module_base_name.h"
 #include "log_platform.h"
@@ -55,17 +54,16 @@ static bool LogIsWritable(void)
     return debugLog.enabled && debugLog.stream;
 }
 
-// The local time, formatted at most once a second: the runtime's time() can
-// cost more than the line's own write.
+// The local time, formatted at most once a second: the runtime's time
+// calls can cost more than the line's own write.
 static const char *Timestamp(void)
 {
     long long second = CurrentSecond();
     if (second != debugLog.stampSecond || debugLog.timestamp[0] == '\0') {
         debugLog.stampSecond = second;
-        time_t now = time(NULL);
-        const struct tm *localTime = localtime(&now);
-        if (localTime)
-            FormatTimestamp(debugLog.timestamp, sizeof debugLog.timestamp, localTime);
+        struct tm localTime;
+        if (LocalTimeAt(second, &localTime))
+            FormatTimestamp(debugLog.timestamp, sizeof debugLog.timestamp, &localTime);
         else
             debugLog.timestamp[0] = '\0';
     }

@@ -1,9 +1,17 @@
 // What the debug log needs from the platform beyond the standard library.
 #pragma once
 
+#include <time.h>
+
 // Creates "logs" in the current folder; failure (it exists, say) is ignored.
 void CreateLogFolder(void);
 
-// The current time in whole seconds, on the same clock as time(); cheap
-// enough to ask on every line, unlike the runtime's time() on some systems.
+// The current time in whole seconds since 1 January 1970 (UTC), in 64 bits;
+// cheap enough to ask on every line, unlike the runtime's time() on some
+// systems.
 long long CurrentSecond(void);
+
+// The local time of such a second, read with the runtime's 64-bit time
+// calls on the 32-bit module too, so that it stays right after 2038. False
+// when the runtime cannot convert it.
+bool LocalTimeAt(long long second, struct tm *localTime);

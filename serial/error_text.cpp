@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <stdio.h>
 
-enum { SYSTEM_TEXT_SIZE = 1024, ERROR_TEXT_SIZE = 1120 };
+enum { SYSTEM_TEXT_SIZE = 1024 };
 
 // The neutral language with its default sublanguage: the user's language.
 enum { USER_DEFAULT_LANGUAGE = 0x0400 };

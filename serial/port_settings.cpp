@@ -107,3 +107,17 @@ const char *ReadPortSettings(const char *parameters, PortSettings *settings,
     settings->stopBitsCode = NextField(field, &cursor) && ReadNumber(field) == 2 ? 2 : 0;
     return 0;
 }
+
+unsigned WriteTimeoutPerByte(const PortSettings *settings)
+{
+    enum { USUAL_MS_PER_BYTE = 10 };
+    if (settings->baudRate <= 0)
+        return USUAL_MS_PER_BYTE;  // the port refuses such a speed anyway
+    long long bits = 1 + (settings->dataBits & 0xFF) + (settings->parityCode != 0 ? 1 : 0) +
+                     (settings->stopBitsCode == 2 ? 2 : 1);
+    long long bitMilliseconds = bits * 1000;
+    if (bitMilliseconds <= USUAL_MS_PER_BYTE * (long long)settings->baudRate)
+        return USUAL_MS_PER_BYTE;
+    long long halfCharacters = 2LL * settings->baudRate;
+    return (unsigned)((3 * bitMilliseconds + halfCharacters - 1) / halfCharacters);
+}

@@ -37,3 +37,9 @@ struct PortFieldReading {
 // before any failure can occur.
 const char *ReadPortSettings(const char *parameters, PortSettings *settings,
                              PortFieldReading *portField);
+
+// The write timeout the port gets per byte, in milliseconds: 10 wherever one
+// character (start bit, data bits, parity bit, stop bits) takes at most that
+// at the settings' speed, otherwise one and a half character times rounded
+// up, so that the module's own limit never cuts a write the line can carry.
+unsigned WriteTimeoutPerByte(const PortSettings *settings);

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "error_text.h"
-#include "../log/debug_log.h"
 
 // The size of the DCB record the port state is read into.
 enum { DCB_RECORD_SIZE = 28 };
@@ -12,6 +11,7 @@ enum { DCB_RECORD_SIZE = 28 };
 static struct {
     HANDLE handle;         // null before the first open and after a close
     bool configured;       // line settings and timeouts applied
+    bool backedUp;         // the last write was cut short by the timeouts
     DCB state;             // line settings as read from the port, then changed
     COMMTIMEOUTS timeouts; // read and write time limits, in milliseconds
 } port;
@@ -44,7 +44,7 @@ const char *OpenPort(const PortSettings *settings)
     port.timeouts.ReadIntervalTimeout = 50;
     port.timeouts.ReadTotalTimeoutMultiplier = 10;
     port.timeouts.ReadTotalTimeoutConstant = 50;
-    port.timeouts.WriteTotalTimeoutMultiplier = 10;
+    port.timeouts.WriteTotalTimeoutMultiplier = WriteTimeoutPerByte(settings);
     port.timeouts.WriteTotalTimeoutConstant = 50;
     BOOL timeoutsSet = SetCommTimeouts(port.handle, &port.timeouts);
     DWORD timeoutsError = timeoutsSet ? 0 : GetLastError();
@@ -77,22 +77,32 @@ bool PortAnswers(void)
     return GetCommState(port.handle, &state) != 0;
 }
 
-bool WritePort(const void *bytes, unsigned long count)
+bool PortIsBackedUp(void)
+{
+    return port.backedUp;
+}
+
+const char *WritePort(const void *bytes, unsigned long count)
 {
     DWORD written = 0;
-    DWORD error = 0;
-    if (!WriteFile(port.handle, bytes, count, &written, NULL))
-        error = GetLastError();
-    else if (written < count)
-        error = ERROR_TIMEOUT;  // the write timeouts ran out before the last byte
-    else
-        return true;
-    // A port that refuses a write (its adapter pulled, say) or cannot take
-    // it in time is no longer trusted: it is set up afresh before the next
-    // bytes go out.
-    port.configured = false;
-    LogLine("Error", ComposeErrorText("Error writing string", error));
-    return false;
+    BOOL wrote = WriteFile(port.handle, bytes, count, &written, NULL);
+    port.backedUp = wrote && written < count;
+    if (!wrote) {
+        DWORD error = GetLastError();
+        // A port that refuses a write (its adapter pulled, say) is no longer
+        // trusted: it is set up afresh before the next bytes go out.
+        port.configured = false;
+        return ComposeErrorText("Error writing string", error);
+    }
+    if (written < count)
+        return ComposeErrorText("Error writing string", ERROR_TIMEOUT);
+    return 0;
+}
+
+void DiscardHeldOutput(void)
+{
+    if (port.backedUp)
+        PurgeComm(port.handle, PURGE_TXABORT | PURGE_TXCLEAR);
 }
 
 void ClosePort(void)
@@ -101,4 +111,5 @@ void ClosePort(void)
         CloseHandle(port.handle);
     port.handle = NULL;
     port.configured = false;
+    port.backedUp = false;
 }

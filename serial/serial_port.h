@@ -20,12 +20,20 @@ bool PortIsConfigured(void);
 // fails it.
 bool PortAnswers(void);
 
-// Writes one run of bytes; true when all of them went out. A failure, a
-// write the line's timeouts cut short included, is composed into an error
-// text, logged and not resent (a command resumed in the middle would be
-// garbled), and the port stops counting as configured. With no open port
-// the write simply fails.
-bool WritePort(const void *bytes, unsigned long count);
+// Writes one run of bytes. Returns 0 when all of them went out, otherwise
+// the composed error text; nothing is resent. A write the line's timeouts
+// cut short (a held or slow line) leaves the port configured; one the port
+// refused (its device gone) does not. With no open port the write fails.
+const char *WritePort(const void *bytes, unsigned long count);
+
+// True while the held port's last write was cut short by its timeouts: the
+// line is held or slow, and output may be waiting in the port.
+bool PortIsBackedUp(void);
+
+// On a backed-up port, drops the output it still holds, so that a close
+// that follows cannot wait for a line that does not move; for an unload,
+// where nothing may wait. Output on a flowing line is left to go out.
+void DiscardHeldOutput(void);
 
 // Closes the port if one is open; afterwards no port handle is held.
 void ClosePort(void);

@@ -3,7 +3,7 @@
 # pei-x86-64) whose export directory names it KESMARD.dll and lists the
 # sixteen entry point names in order, each plain name right before its
 # decorated one at the same address, and which imports nothing but
-# KERNEL32.dll and msvcrt.dll.
+# KERNEL32.dll and msvcrt.dll, its time calls the 64-bit ones.
 #
 # Usage: check_exports.sh OBJDUMP MODULE.dll FORMAT
 set -euo pipefail
@@ -40,6 +40,11 @@ expect "plain and decorated names share their code" "8" \
 
 expect "imports" "KERNEL32.dll msvcrt.dll" \
     "$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | sort | xargs)"
+
+# The log's clock is read in 64 bits on both machines: a 32-bit time_t
+# leaves every timestamp empty from 2038 on.
+expect "the runtime's time calls" "_localtime64" \
+    "$(sed -n '/DLL Name: msvcrt.dll/,/^$/p' <<<"$dump" | grep -oE '\b_?(time|localtime|gmtime|mktime)(32|64)?$' | sort | xargs)"
 
 [ "$failed" = 0 ] && echo "export table and imports as expected"
 exit "$failed"

@@ -32,18 +32,19 @@ export LC_ALL=C
 # The kit's folders and files, one a line, in byte order.
 contents=(
     CHANGELOG.md
-    INTEGRATION.txt
     KESMARD.def
     KESMARD.dll
     KESMARD.h
     KESMARD.lib
     LICENSE
+    README.md
     SHA256SUMS
-    VIRTUAL_DISPLAY.txt
     doc/
     doc/DEBUG_LOG.md
     doc/FAILURES.md
     doc/LANGUAGES.md
+    doc/TROUBLESHOOTING.md
+    doc/VIRTUAL_DISPLAY.txt
     examples/
     examples/BUILD.txt
     examples/sample_host.c

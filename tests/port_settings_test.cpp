@@ -134,6 +134,26 @@ TEST(ReadNumber, AtoiLikeWithSaturation)
         EXPECT_EQ(c.expected, ReadNumber(c.text)) << "text \"" << c.text << "\"";
 }
 
+// Milliseconds a byte: 10 while a character takes at most 10 ms on the
+// line, else 1.5 character times rounded up.
+TEST(WriteTimeoutPerByte, CoversTheCharacterTime)
+{
+    const struct { int baud, dataBits, parity, stop; unsigned expected; } cases[] = {
+        {9600, 8, 0, 0, 10}, {1200, 8, 0, 0, 10},
+        {1200, 8, 2, 2, 10},   // 12 bits take exactly 10 ms
+        {600, 8, 0, 0, 25},    // 16.7 ms a character
+        {600, 7, 2, 2, 28},    // 11 bits: 18.3 ms
+        {300, 8, 0, 0, 50}, {110, 8, 0, 0, 137}, {50, 8, 1, 2, 360},
+        {1000, 8, 0, 0, 10}, {900, 8, 0, 0, 17},  // 10 ms, then 11.1 ms a character
+        {0, 8, 0, 0, 10}, {-9600, 8, 0, 0, 10},
+    };
+    for (const auto &c : cases) {
+        PortSettings settings = {"COM3", c.baud, c.dataBits, c.parity, c.stop};
+        EXPECT_EQ(c.expected, WriteTimeoutPerByte(&settings))
+            << c.baud << " baud, " << c.dataBits << " data bits, parity " << c.parity << ", stop " << c.stop;
+    }
+}
+
 TEST(ReadField, CopiesBoundedAndReturnsSourceLength)
 {
     const std::string exact(FIELD_SIZE - 1, 'a'), longer(100, 'b');

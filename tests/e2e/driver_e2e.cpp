@@ -350,7 +350,57 @@ static void InitAfterFailureOrDone(void)
     DoneAndUnload(&api);
 }
 
+// The port's state as another handle on it reads it (Wine lets a port be
+// opened twice). Returns false, with a failed check, when it cannot.
+static bool ReadPortState(DCB *state, const DCB *flowToSet = 0)
+{
+    HANDLE port = CreateFileA("COM3", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    bool read = false;
+    if (port != INVALID_HANDLE_VALUE) {
+        state->DCBlength = sizeof *state;
+        read = GetCommState(port, state) != 0;
+        if (read && flowToSet) {
+            state->fOutxCtsFlow = flowToSet->fOutxCtsFlow;
+            state->fRtsControl = flowToSet->fRtsControl;
+            state->fOutX = flowToSet->fOutX;
+            state->fInX = flowToSet->fInX;
+            read = SetCommState(port, state) != 0;
+        }
+        CloseHandle(port);
+    }
+    CheckTrue(read, "the port's state can be read (and set) through a second handle");
+    return read;
+}
+
+// The line settings reach the port, and the flow control the port had
+// before Init is left as it was. A pty under Wine reads back 8 data bits
+// and no parity whatever was set (refused data bits are checked in
+// refused_configuration); speed, stop bits and CTS flow show.
+static void LineSettingsReachThePort(void)
+{
+    const struct { const char *parameters; DWORD baud; BYTE stopBits; } cases[] = {
+        {"COM3,4800,7,E,2", 4800, TWOSTOPBITS},
+        {"COM3,19200,8,O,1", 19200, ONESTOPBIT},
+    };
+    DCB flow = {}, state;
+    flow.fOutxCtsFlow = TRUE;
+    for (size_t i = 0; i < ARRAY_SIZE(cases); i++) {
+        if (!ReadPortState(&state, &flow) || !LoadFreshDriver(&api))
+            break;
+        ExpectSetUp(&api, cases[i].parameters);
+        if (ReadPortState(&state)) {
+            CheckInt(cases[i].baud, state.BaudRate, "speed");
+            CheckInt(cases[i].stopBits, state.StopBits, "stop bits");
+            CheckInt(TRUE, state.fOutxCtsFlow, "the port's CTS flow control is kept");
+        }
+        DoneAndUnload(&api);
+    }
+    DCB noFlow = {};
+    ReadPortState(&state, &noFlow);
+}
+
 static const Scenario SCENARIOS[] = {
+    {"line_settings_reach_the_port", LineSettingsReachThePort},
     {"typical_run", TypicalRun},
     {"decorated_names", DecoratedNames},
     {"second_init_keeps_set_up", SecondInitKeepsSetUp},

@@ -339,8 +339,123 @@ static void HostileCalls(void)
     }
 }
 
+// Threads of a host calling at once: one writes, one places the cursor and
+// wakes the display, one closes and sets up again (a settings dialog), one
+// asks for the texts, while another only creates and closes files.
+enum { THREADS_MS = 1500, FILES_MAX = 4000 };
+static volatile LONG threadsRunning;
+static const char THREAD_TEXT[] = "whole text";
+
+static DWORD WINAPI Writer(void *)
+{
+    while (threadsRunning)
+        api.Write(THREAD_TEXT);
+    return 0;
+}
+
+static DWORD WINAPI Positioner(void *)
+{
+    while (threadsRunning) {
+        api.SetPosition(20, 2);
+        api.PowerResume();
+    }
+    return 0;
+}
+
+static DWORD WINAPI Restarter(void *)
+{
+    while (threadsRunning) {
+        unsigned char ok;
+        api.Done();
+        api.Init(20, 2, GOOD_PARAMETERS, &ok);
+    }
+    return 0;
+}
+
+static DWORD WINAPI Asker(void *)
+{
+    while (threadsRunning) {
+        bool named = strcmp(api.DriverName(), DRIVER_NAME) == 0 &&
+                     strcmp(api.Usage(), "KESMARD usage: COM3,9600,8,N,1") == 0 &&
+                     strcmp(api.DefaultParameters(), "COM3,9600,8,N,1") == 0;
+        if (!named)
+            InterlockedExchange(&threadsRunning, 0);  // shown by the check below
+    }
+    return 0;
+}
+
+static int filesMade;
+static DWORD WINAPI FileMaker(void *)
+{
+    char name[32];
+    for (; threadsRunning && filesMade < FILES_MAX; filesMade++) {
+        snprintf(name, sizeof name, "file%d.txt", filesMade);
+        HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+    return 0;
+}
+
+// The length of the whole run at line[at], or 0 when none starts there.
+static size_t WholeRunAt(const unsigned char *line, size_t left)
+{
+    const unsigned char cursor[] = CURSOR_COMMAND(0x27);
+    const struct { const void *bytes; size_t length; } runs[] = {
+        {POWER_RESUME, sizeof POWER_RESUME}, {CLOSING, sizeof CLOSING},
+        {cursor, sizeof cursor}, {THREAD_TEXT, sizeof THREAD_TEXT - 1},
+    };
+    for (size_t i = 0; i < ARRAY_SIZE(runs); i++)
+        if (runs[i].length <= left && memcmp(line, runs[i].bytes, runs[i].length) == 0)
+            return runs[i].length;
+    return 0;
+}
+
+static void ThreadsTakeTurns(void)
+{
+    static unsigned char line[LINE_CAPACITY];
+    if (!StartDriver(&api, GOOD_PARAMETERS))
+        return;
+    StartCollecting(line, sizeof line);
+    threadsRunning = 1;
+    LPTHREAD_START_ROUTINE bodies[] = {Writer, Positioner, Restarter, Asker, FileMaker};
+    HANDLE threads[ARRAY_SIZE(bodies)];
+    for (size_t i = 0; i < ARRAY_SIZE(bodies); i++)
+        threads[i] = CreateThread(NULL, 0, bodies[i], NULL, 0, NULL);
+    DWORD asked = WaitForSingleObject(threads[3], THREADS_MS);
+    CheckTrue(asked == WAIT_TIMEOUT, "the texts stay whole while other threads call");
+    InterlockedExchange(&threadsRunning, 0);
+    DWORD ended = WaitForMultipleObjects(ARRAY_SIZE(threads), threads, TRUE, CALL_LIMIT_MS);
+    CheckTrue(ended != WAIT_TIMEOUT, "every thread's calls return");
+    for (size_t i = 0; i < ARRAY_SIZE(threads); i++)
+        CloseHandle(threads[i]);
+    api.Done();
+    UnloadDriver(&api);
+    size_t received = StopCollecting((size_t)-1);
+
+    int written = 0;
+    char name[32];
+    for (int i = 0; i < filesMade; i++) {
+        snprintf(name, sizeof name, "file%d.txt", i);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA(name, GetFileExInfoStandard, &data) && data.nFileSizeLow > 0)
+            written++;
+    }
+    printf("    %d files made, %lu bytes on the line\n", filesMade, (unsigned long)received);
+    CheckInt(0, written, "files the other thread made that hold bytes");
+    size_t at = 0;
+    for (size_t run; at < received && (run = WholeRunAt(line + at, received - at)) > 0;)
+        at += run;
+    if (at < received) {
+        char where[64];
+        snprintf(where, sizeof where, "the line holds whole runs only (stray byte at %lu)", (unsigned long)at);
+        CheckBytes(line + at, 0, line + at, received - at < 16 ? received - at : 16, where);
+    }
+}
+
 static const Scenario SCENARIOS[] = {
     {"hostile_calls", HostileCalls},
+    {"threads_take_turns", ThreadsTakeTurns},
 };
 
 int main(int argc, char **argv)

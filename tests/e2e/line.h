@@ -32,6 +32,7 @@ size_t StopCollecting(size_t expectedLength);
 // failed check, when it could not be made.
 bool UnplugLine(void);  // the pty pair and its COM names vanish
 bool PlugLine(void);    // a new pair under the same names; COM4 is reopened
+bool PlugNonPort(void); // COM3 names a device that is no serial port
 bool PauseLine(void);   // the far end stops reading: the line backs up
 bool ResumeLine(void);  // the far end reads again
 

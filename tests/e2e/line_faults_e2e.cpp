@@ -32,6 +32,9 @@ enum {
 
 // What a write on a pty whose far end has gone fails with under Wine.
 static const unsigned long LINE_GONE_ERROR = ERROR_NOT_READY;
+// What reading the state of a device that is no serial port fails with
+// under Wine.
+static const unsigned long NOT_A_PORT_ERROR = ERROR_INVALID_HANDLE;
 
 static DriverApi api;
 
@@ -168,6 +171,13 @@ static void WritesBringTheDisplayBack(void)
         Sleep(RECONNECT_WAIT_MS);
         api.Write("still gone");
     }
+    // Another cause: COM3 is there again, but no serial port.
+    if (PlugNonPort()) {
+        Sleep(RECONNECT_WAIT_MS);
+        api.Write("not a port");
+        Sleep(RECONNECT_WAIT_MS);
+        api.Write("still not a port");
+    }
     if (PlugLine()) {
         Sleep(RECONNECT_WAIT_MS);
         api.Write("back");
@@ -179,31 +189,38 @@ static void WritesBringTheDisplayBack(void)
     DoneAndUnload(&api);
     ExpectCallsReturned();
 
-    char writeError[COMPOSED_TEXT_SIZE], doesNotExist[COMPOSED_TEXT_SIZE];
+    char writeError[COMPOSED_TEXT_SIZE], doesNotExist[COMPOSED_TEXT_SIZE], notAPort[COMPOSED_TEXT_SIZE];
     ExpectedErrorText(writeError, "Error writing string", LINE_GONE_ERROR, true);
     ExpectedErrorText(doesNotExist, "Serial Port does not exist", ERROR_FILE_NOT_FOUND, true);
+    ExpectedErrorText(notAPort, "Failed to get Serial Port state", NOT_A_PORT_ERROR, true);
     const char *const entries[] = {
         BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
         "Write lost", writeError, "SetPosition x=1, y=4",
         RECONNECT_LINES, doesNotExist, "Write gone",
         RECONNECT_LINES, "Write still gone",
+        RECONNECT_LINES, notAPort, "Write not a port",
+        RECONNECT_LINES, "Write still not a port",
         RECONNECT_LINES, "Write back", "SetPosition x=1, y=4", "Done Bye",
     };
-    ExpectLog(entries, ARRAY_SIZE(entries), "each try is logged, a series' error once");
+    ExpectLog(entries, ARRAY_SIZE(entries), "each try is logged, a series' error once per cause");
 }
 
 // Writes 255-byte texts into a paused line until one has to wait for its
 // timeout. Returns how many it wrote, or 0, with a failed check, when the
-// line never backs up.
-static int FillLine(void)
+// line never backs up; *lastMs is how long the last one took.
+static int FillLine(DWORD *lastMs = 0)
 {
     static char text[256];
     memset(text, 'p', 255);
     int writes = 0;
-    for (DWORD took = 0; took < BACKED_UP_MS && writes < 1000; writes++)
+    DWORD took = 0;
+    for (; took < BACKED_UP_MS && writes < 1000; writes++)
         took = Timed([] { api.Write(text); });
-    printf("    the line backed up after %d writes of 255 bytes\n", writes);
+    printf("    the line backed up after %d writes of 255 bytes, the last took %lu ms\n", writes,
+           (unsigned long)took);
     CheckTrue(writes < 1000, "the line backs up");
+    if (lastMs)
+        *lastMs = took;
     return writes < 1000 ? writes : 0;
 }
 
@@ -217,10 +234,20 @@ static void FlowAgain(void)
     while (DrainLine() > 0);
 }
 
-// The line backs up until a write is cut short by its timeout. That write
-// is a failed one: it is logged, the calls right after it send nothing, and
-// once the far end reads again the module sets the port up afresh. Done on
-// a backed-up line returns too.
+// Checks that a write cut short waited for its whole timeout, bytes x
+// msPerByte + 50 ms, and not much longer.
+static void ExpectWriteTimeout(DWORD took, unsigned bytes, unsigned msPerByte, const char *what)
+{
+    DWORD timeout = bytes * msPerByte + 50;
+    printf("    %s: %lu ms, timeout %lu ms\n", what, (unsigned long)took, (unsigned long)timeout);
+    CheckTrue(took + 50 >= timeout && took <= timeout + 1500, what);
+}
+
+// The line backs up until a write is cut short by its timeout: the line is
+// slow or held, not lost. The cut write is logged once per stall, the port
+// stays as it is, and once the far end reads the next call's bytes go out
+// with no set-up before them. At low speeds the timeout grows with the
+// time a character takes.
 static void ShortWriteOnBackedUpLine(void)
 {
     if (!StartDriver(&api, LOGGED_PARAMETERS))
@@ -232,42 +259,54 @@ static void ShortWriteOnBackedUpLine(void)
     memset(filled + 6, 'p', 255);
     char timeoutError[COMPOSED_TEXT_SIZE];
     ExpectedErrorText(timeoutError, "Error writing string", ERROR_TIMEOUT, true);
+    static char slowText[41];
+    memset(slowText, 'q', 40);
+    static char slowEntry[64];
+    snprintf(slowEntry, sizeof slowEntry, "Write %s", slowText);
+    DWORD took = 0;
     if (PauseLine()) {
-        int writes = FillLine();
-        if (writes) {
-            Timed([] { api.Write("more"); });
-            Timed([] { api.SetPosition(1, 1); });
-            Timed([] { api.PowerResume(); });
-        }
+        int writes = FillLine(&took);
+        ExpectWriteTimeout(took, 255, 10, "a 255-byte write at 9600 baud");
+        Timed([] { api.Write("more"); });
+        Timed([] { api.SetPosition(1, 1); });
+        Timed([] { api.PowerResume(); });
         for (int i = 0; i < writes; i++)
             entries[count++] = filled;
-        const char *const after[] = {timeoutError, "Write more", "SetPosition x=1, y=1"};
-        for (size_t i = 0; writes && i < ARRAY_SIZE(after); i++)
-            entries[count++] = after[i];
+        const char *const stall[] = {timeoutError, "Write more", "SetPosition x=1, y=1"};
+        for (size_t i = 0; writes && i < ARRAY_SIZE(stall); i++)
+            entries[count++] = stall[i];
         FlowAgain();
     }
-    Sleep(RECONNECT_WAIT_MS);
     api.Write("flowing");
-    ExpectWokenThen("flowing", "once the far end reads, the port is set up afresh");
-    const char *const reconnected[] = {RECONNECT_LINES, "Write flowing"};
-    for (size_t i = 0; i < ARRAY_SIZE(reconnected); i++)
-        entries[count++] = reconnected[i];
-    ExpectLog(entries, count, "the write cut short is logged as a failure, once");
+    ExpectLineText("flowing", "once the far end reads, the text goes out with no set-up");
+    entries[count++] = "Write flowing";
 
+    // A second stall is logged again; Init keeps the held port, and Done
+    // on the backed-up line returns.
     unsigned char ok = 0;
     if (PauseLine()) {
-        if (FillLine()) {
-            Timed([&ok] { api.Init(20, 2, GOOD_PARAMETERS, &ok); });
-            CheckInt(1, ok, "Init on a backed-up line opens the port again");
-            Timed([] { api.Done(); });
-        }
+        int writes = FillLine();
+        Timed([&ok] { api.Init(20, 2, GOOD_PARAMETERS, &ok); });
+        CheckInt(1, ok, "Init on a backed-up line keeps the held port");
+        Timed([] { api.Done(); });
+        // At 600 baud a character takes 16.7 ms: 25 ms a byte, so 40 bytes
+        // that need 667 ms on the line get 1,050 ms.
+        ok = 0;
+        Timed([&ok] { api.Init(20, 2, "COM3,600,8,N,1", &ok); });
+        CheckInt(1, ok, "Init after Done on the backed-up line sets up again");
+        ExpectWriteTimeout(Timed([] { api.Write(slowText); }), 40, 25, "a 40-byte write at 600 baud");
+        for (int i = 0; i < writes; i++)
+            entries[count++] = filled;
+        const char *const stalls[] = {
+            timeoutError, "Done Bye", "Init Called ", "Init port=COM3, num=3",
+            "Init port=COM3, num=3", "Init COM3,600,8,0,0", timeoutError, slowEntry,
+        };
+        for (size_t i = 0; writes && i < ARRAY_SIZE(stalls); i++)
+            entries[count++] = stalls[i];
         FlowAgain();
     }
     ExpectCallsReturned();
-    ok = 0;
-    api.Init(20, 2, GOOD_PARAMETERS, &ok);
-    CheckInt(1, ok, "Init after a Done on a backed-up line");
-    ExpectLine(POWER_RESUME, sizeof POWER_RESUME, "Done closed the port: the set-up ran again");
+    ExpectLog(entries, count, "a write cut short is logged once per stall");
     DoneAndUnload(&api);
 }
 

@@ -31,8 +31,12 @@ static void NoSuffix(void)
 
 static void DefaultLog(void)
 {
+    SYSTEMTIME before, after;
+    GetLocalTime(&before);
     if (!StartDriver(&api, "defaultLog"))
         return;
+    GetLocalTime(&after);
+    ExpectFirstStampWithin(&before, &after);
     api.SetPosition(1, 2);
     api.Write("Hello");
     api.PowerResume();
@@ -133,6 +137,31 @@ static void WriteFailureLogged(void)
     UnloadDriver(&api);
 }
 
+// A copy of the module under another name logs under that name, in a file
+// of its own.
+static void RenamedModule(void)
+{
+    char renamed[MAX_PATH];
+    CheckTrue(GetFullPathNameA("POLE7.dll", sizeof renamed, renamed, NULL) > 0 &&
+                  CopyFileA(driverPath, renamed, FALSE),
+              "a renamed copy of the module");
+    if (!LoadDriver(&api, renamed, false))
+        return;
+    DrainLine();
+    unsigned char ok = 0;
+    CheckText("POLE7 v" EXPECTED_VERSION, api.Init(20, 2, "COM3,9600,8,N,1Log", &ok), "its driver name");
+    api.Done();
+    static const char *const entries[] = {
+        BANNER_LINE, "Log File opened for  POLE7", BANNER_LINE,
+        "Init Called ", "Init port=COM3, num=3", "Init port=COM3, num=3", "Init COM3,9600,8,0,0",
+        "Done Bye",
+    };
+    ExpectLog(entries, ARRAY_SIZE(entries), "its own log file and banner", "logs\\POLE7.log");
+    char other[4];
+    CheckInt(-1, ReadWholeFile(LOG_PATH, other, sizeof other), "no KESMARD.log");
+    UnloadDriver(&api);
+}
+
 // Each set-up that runs logs its lines; the file is opened and emptied once.
 static void SetUpAgainAfterFailure(void)
 {
@@ -230,6 +259,7 @@ static const Scenario SCENARIOS[] = {
     {"failed_open", FailedOpen},
     {"write_failure_logged", WriteFailureLogged},
     {"set_up_again_after_failure", SetUpAgainAfterFailure},
+    {"renamed_module", RenamedModule},
     {"unopenable_log", UnopenableLog},
     {"reload_cycles", ReloadCycles},
 };

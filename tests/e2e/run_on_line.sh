@@ -15,6 +15,7 @@
 #   unplug  the pty pair vanishes and the COM links go, as when a USB
 #           serial adapter is pulled
 #   plug    a new pty pair, linked again to the same COM names
+#   plug_non_port  COM3 names a device that is no serial port (/dev/null)
 #   pause   the cable stops carrying bytes (socat stopped), so the line backs up
 #   resume  it carries them again
 #
@@ -24,6 +25,10 @@
 set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common/wine_line.sh"
+if ! wine_runs; then
+    echo "skipped: this machine cannot run $WINEARCH programs ($wine_loader does not start)"
+    exit 0
+fi
 program=$(readlink -f "$1")
 module=$(windows_path "$2")
 shift 2
@@ -86,6 +91,7 @@ serve_request() {
     case $action in
         unplug) unplug ;;
         plug) unplug; plug ;;
+        plug_non_port) unplug; wine_map_port com3 /dev/null ;;
         pause) kill -STOP "$socat_pid" 2>/dev/null || answer="no line to pause" ;;
         resume) kill -CONT "$socat_pid" 2>/dev/null || answer="no line to resume" ;;
         *) answer="unknown action $action" ;;

@@ -6,6 +6,15 @@ wine_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # The machine the programs are built for (KESMARD_WINEARCH): win32, the
 # module's own, or win64; each has a prefix of its own.
 export WINEARCH=${KESMARD_WINEARCH:-win32}
+# Debian's wine script starts the 32-bit loader whenever it is installed,
+# also for a 64-bit prefix, so a 64-bit prefix names the 64-bit loader
+# itself: it then runs also on a kernel that cannot start 32-bit programs.
+wine_loader=$(command -v wine || echo wine)
+if [ "$WINEARCH" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
+    wine_loader=/usr/lib/wine/wine64
+    export WINELOADER=$wine_loader
+fi
+wine() { "$wine_loader" "$@"; }
 wine_prefix_name=wineprefix
 [ "$WINEARCH" = win64 ] && wine_prefix_name=wineprefix64
 export WINEPREFIX=${KESMARD_WINEPREFIX:-$wine_root/build/$wine_prefix_name}
@@ -21,11 +30,18 @@ wine_start() {
     local log=$1
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "initialising the Wine prefix $WINEPREFIX"
-        wineboot --init >"$log" 2>&1 || { cat "$log"; return 1; }
+        wine wineboot --init >"$log" 2>&1 || { cat "$log"; return 1; }
         wineserver -w
     fi
     wineserver -p >>"$log" 2>&1
     wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+# Whether this machine can run the prefix's programs at all: a kernel
+# without IA-32 emulation (some virtual machines) cannot start Wine's 32-bit
+# loader, whose exec then fails.
+wine_runs() {
+    "$wine_loader" --version >/dev/null 2>&1
 }
 
 # Maps a COM port (com3) of the prefix to a Linux device (/dev/pts/5).

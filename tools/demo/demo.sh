@@ -10,10 +10,18 @@
 # Expects the build to be done (make demo does it first).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../common/wine_line.sh"
+console=$wine_root/dist/host_console.exe
+# A kernel that cannot start 32-bit programs gets the 64-bit module, built
+# from the same sources.
+if ! wine_runs; then
+    export KESMARD_WINEARCH=win64
+    source "$wine_root/tools/common/wine_line.sh"
+    console=$wine_root/dist/x64/host_console.exe
+    echo "this machine cannot run 32-bit programs: the demo uses the 64-bit module"
+fi
 
 work=$wine_root/build/demo
 display=$wine_root/build/native/virtual_display
-console=$wine_root/dist/host_console.exe
 scene=$wine_root/tools/demo/demo_scene.txt
 
 display_pid=

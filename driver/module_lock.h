@@ -1,0 +1,14 @@
+// One lock around the module's state, so that calls from the host's threads
+// take turns: each call's bytes go out whole, and no thread's Done closes
+// the port under another thread's write.
+#pragma once
+
+// Made when the module is loaded and let go when it is unloaded, both in
+// DllMain, which never waits for the lock itself.
+void CreateModuleLock(void);
+void DestroyModuleLock(void);
+
+// Held by every entry point that touches the module's state, for its whole
+// call; a call from another thread waits meanwhile.
+void LockModule(void);
+void UnlockModule(void);

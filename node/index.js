@@ -11,23 +11,24 @@
 // one is refused rather than cut. The texts the module returns are decoded
 // byte for byte, as Latin-1.
 const path = require('path');
-const koffi = require('koffi');
 
 // Inside an Electron archive the module is read from the unpacked copy
 // (asarUnpack), since the system cannot load a DLL from app.asar.
 const folder = __dirname.replace(/([\\/])app\.asar([\\/])/, '$1app.asar.unpacked$2');
 const modulePath = path.join(folder, process.arch === 'x64' ? 'x64' : 'x86', 'KESMARD.dll');
 
+let koffi = null;
 let api = null;
 
-// Loads the module at the first call, so that requiring the package costs
-// nothing and type-checks anywhere.
+// Loads koffi and the module at the first call, so that requiring the
+// package works on any machine (a build or test step on another system).
 function loaded() {
     if (api)
         return api;
     if (process.platform !== 'win32' || (process.arch !== 'ia32' && process.arch !== 'x64'))
         throw new Error(`kesmard: KESMARD.dll runs in 32-bit and 64-bit x86 Windows processes, ` +
                         `not in ${process.platform} ${process.arch}`);
+    koffi = require('koffi');
     const lib = koffi.load(modulePath);
     // The texts come back as pointers and are decoded here, not as UTF-8.
     const strlen = koffi.load('msvcrt.dll').func('size_t strlen(const void *text)');

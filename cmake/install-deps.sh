@@ -17,7 +17,10 @@ case "${1:-build}" in
     # kit check compiles the language guide's C# and Pascal declarations;
     # wine64 runs the 64-bit module's tests, in a prefix of their own.
     test) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64 socat
-                     libclang-rt-14-dev mono-mcs fp-compiler) ;;
+                     libclang-rt-14-dev mono-mcs fp-compiler)
+          # npm installs the npm package for its test, with Debian's Node.js
+          # where the machine has none of its own.
+          command -v npm >/dev/null || packages+=(nodejs npm) ;;
 esac
 
 missing=()

@@ -50,8 +50,7 @@ static struct {
     DisplayGeometry geometry;           // cells the cursor address is computed on
     char driverName[DRIVER_NAME_SIZE];  // rebuilt on every request for the name
     LastSetUp lastSetUp;                // what a lost port is set up again with
-    bool stallLogged;                   // the current stall's cut write is in the log
-} driver = {{20, 2}, "", {}, false};
+} driver = {{20, 2}, "", {}};
 
 static const char *DriverName(void)
 {
@@ -67,13 +66,13 @@ static const char *DriverName(void)
 // refused, which lost the port, or 0.
 static const char *WriteRun(const void *bytes, unsigned long count)
 {
+    bool stalled = PortIsBackedUp();
     const char *failure = WritePort(bytes, count);
-    bool cutShort = failure && PortIsConfigured();
-    if (cutShort && !driver.stallLogged)
-        LogLine("Error", failure);
-    driver.stallLogged = cutShort;
-    if (cutShort)
+    if (failure && PortIsConfigured()) {
+        if (!stalled)
+            LogLine("Error", failure);
         return 0;
+    }
     if (failure)
         driver.lastSetUp.lastTryMs = TickMilliseconds();
     return failure;
@@ -86,13 +85,6 @@ static void Send(const void *bytes, unsigned long count)
     const char *failure = WriteRun(bytes, count);
     if (failure)
         LogLine("Error", failure);
-}
-
-// Closes the port; a stall, if any, ends with it.
-static void LetPortGo(void)
-{
-    ClosePort();
-    driver.stallLogged = false;
 }
 
 // The port field before and after the rewrite of high port numbers, when
@@ -124,7 +116,7 @@ static const char *SetUpDisplay(unsigned char columns, unsigned char rows, const
     // A set-up that failed while configuring may have left the port open,
     // and a port that stopped answering is let go; either way this set-up
     // replaces the one the module would restore.
-    LetPortGo();
+    ClosePort();
     driver.lastSetUp.wanted = false;
     driver.geometry.columns = columns;
     driver.geometry.rows = rows;
@@ -157,7 +149,7 @@ static void Reconnect(void)
 {
     LastSetUp *last = &driver.lastSetUp;
     LogLine("Reconnect", "Called ");
-    LetPortGo();
+    ClosePort();
     LogPortField(&last->portField, &last->settings);
     LogSettings(&last->settings);
     const char *failure = OpenPort(&last->settings);
@@ -216,7 +208,7 @@ ENTRY_POINT void DISPLAYDLL_Done(void)
     LockModule();
     Send(ClosingSequence, sizeof ClosingSequence);
     LogLine("Done", "Bye");
-    LetPortGo();
+    ClosePort();
     driver.lastSetUp.wanted = false;
     UnlockModule();
 }

@@ -7,23 +7,30 @@
 
 int main(void)
 {
-    HMODULE display = LoadLibraryA("KESMARD.dll");
+    HMODULE display;
+    DISPLAYDLL_InitProc init;
+    DISPLAYDLL_WriteProc write;
+    DISPLAYDLL_SetPositionProc setPosition;
+    DISPLAYDLL_DoneProc done;
+    const char *result;
+    unsigned char ok = 0;
+
+    display = LoadLibraryA("KESMARD.dll");
     if (!display) {
         printf("KESMARD.dll could not be loaded (error %lu)\n", GetLastError());
         return 1;
     }
-    DISPLAYDLL_InitProc init = DISPLAYDLL_GET_PROC(display, DISPLAYDLL_Init);
-    DISPLAYDLL_WriteProc write = DISPLAYDLL_GET_PROC(display, DISPLAYDLL_Write);
-    DISPLAYDLL_SetPositionProc setPosition = DISPLAYDLL_GET_PROC(display, DISPLAYDLL_SetPosition);
-    DISPLAYDLL_DoneProc done = DISPLAYDLL_GET_PROC(display, DISPLAYDLL_Done);
+    init = DISPLAYDLL_GET_PROC(display, DISPLAYDLL_Init);
+    write = DISPLAYDLL_GET_PROC(display, DISPLAYDLL_Write);
+    setPosition = DISPLAYDLL_GET_PROC(display, DISPLAYDLL_SetPosition);
+    done = DISPLAYDLL_GET_PROC(display, DISPLAYDLL_Done);
     if (!init || !write || !setPosition || !done) {
         printf("KESMARD.dll lacks an entry point\n");
         FreeLibrary(display);
         return 1;
     }
 
-    unsigned char ok = 0;
-    const char *result = init(20, 2, "COM3,9600,8,N,1", &ok);
+    result = init(20, 2, "COM3,9600,8,N,1", &ok);
     if (!ok) {
         printf("display: %s", result);  /* e.g. "Serial Port does not exist : ..." */
         FreeLibrary(display);

@@ -11,6 +11,7 @@ enum { DCB_RECORD_SIZE = 28 };
 static struct {
     HANDLE handle;         // null before the first open and after a close
     bool configured;       // line settings and timeouts applied
+    bool backedUp;         // the last write was cut short by the timeouts
     DCB state;             // line settings as read from the port, then changed
     COMMTIMEOUTS timeouts; // read and write time limits, in milliseconds
 } port;
@@ -76,10 +77,17 @@ bool PortAnswers(void)
     return GetCommState(port.handle, &state) != 0;
 }
 
+bool PortIsBackedUp(void)
+{
+    return port.backedUp;
+}
+
 const char *WritePort(const void *bytes, unsigned long count)
 {
     DWORD written = 0;
-    if (!WriteFile(port.handle, bytes, count, &written, NULL)) {
+    BOOL wrote = WriteFile(port.handle, bytes, count, &written, NULL);
+    port.backedUp = wrote && written < count;
+    if (!wrote) {
         DWORD error = GetLastError();
         // A port that refuses a write (its adapter pulled, say) is no longer
         // trusted: it is set up afresh before the next bytes go out.
@@ -91,9 +99,9 @@ const char *WritePort(const void *bytes, unsigned long count)
     return 0;
 }
 
-void DiscardPendingOutput(void)
+void DiscardHeldOutput(void)
 {
-    if (port.handle != NULL && port.handle != INVALID_HANDLE_VALUE)
+    if (port.backedUp)
         PurgeComm(port.handle, PURGE_TXABORT | PURGE_TXCLEAR);
 }
 
@@ -103,4 +111,5 @@ void ClosePort(void)
         CloseHandle(port.handle);
     port.handle = NULL;
     port.configured = false;
+    port.backedUp = false;
 }

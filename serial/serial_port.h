@@ -26,9 +26,14 @@ bool PortAnswers(void);
 // refused (its device gone) does not. With no open port the write fails.
 const char *WritePort(const void *bytes, unsigned long count);
 
-// Drops whatever output the port still holds, so that a close that follows
-// cannot wait for it; for an unload, where nothing may wait.
-void DiscardPendingOutput(void);
+// True while the held port's last write was cut short by its timeouts: the
+// line is held or slow, and output may be waiting in the port.
+bool PortIsBackedUp(void);
+
+// On a backed-up port, drops the output it still holds, so that a close
+// that follows cannot wait for a line that does not move; for an unload,
+// where nothing may wait. Output on a flowing line is left to go out.
+void DiscardHeldOutput(void);
 
 // Closes the port if one is open; afterwards no port handle is held.
 void ClosePort(void);

@@ -6,7 +6,7 @@
 # and include/, and a SHA256SUMS that lists and verifies every other file.
 # Then it compiles what the kit holds as source: the header, without
 # a warning, in every C and C++ standard for MinGW and for the MSVC target;
-# the sample host, which must be README's; and the declarations of the
+# the sample host, as C89; and the declarations of the
 # language guide: C# with Mono's compiler, Delphi and Free Pascal with Free
 # Pascal (Delphi's ANSI and Unicode modes), each against a test file of the
 # C signatures, and Python's syntax.
@@ -32,18 +32,19 @@ export LC_ALL=C
 # The kit's folders and files, one a line, in byte order.
 contents=(
     CHANGELOG.md
-    INTEGRATION.txt
     KESMARD.def
     KESMARD.dll
     KESMARD.h
     KESMARD.lib
     LICENSE
+    README.md
     SHA256SUMS
-    VIRTUAL_DISPLAY.txt
     doc/
     doc/DEBUG_LOG.md
     doc/FAILURES.md
     doc/LANGUAGES.md
+    doc/TROUBLESHOOTING.md
+    doc/VIRTUAL_DISPLAY.txt
     examples/
     examples/BUILD.txt
     examples/sample_host.c
@@ -75,7 +76,16 @@ unpacked=$work/$kit
 for file in KESMARD.dll host_console.exe virtual_display.exe; do
     cmp -s "$dist/$file" "$unpacked/$file" || fail "$file differs from $dist"
 done
-cmp -s "$root/include/KESMARD.h" "$unpacked/KESMARD.h" || fail "header differs"
+# The text files have CR LF line ends throughout; SHA256SUMS keeps
+# sha256sum's LF.
+for file in $(cd "$unpacked" && find . -type f \( -name '*.txt' -o -name '*.md' -o -name '*.h' \
+                  -o -name '*.c' -o -name '*.def' -o -name LICENSE \) | sed 's|^\./||' | sort); do
+    lines=$(wc -l <"$unpacked/$file")
+    [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$unpacked/$file")" = "$lines" ] ||
+        fail "$file has not CR LF line ends throughout"
+done
+! grep -q $'\r' "$unpacked/SHA256SUMS" || fail "SHA256SUMS has CR LF line ends"
+tr -d '\r' <"$unpacked/KESMARD.h" | cmp -s "$root/include/KESMARD.h" - || fail "header differs"
 
 # SHA256SUMS names every other file, and each of them verifies.
 summed=$(sed 's/^[0-9a-f]\{64\}  //' "$unpacked/SHA256SUMS" | sort)
@@ -86,12 +96,14 @@ if [ "$summed" != "$present" ]; then
 fi
 (cd "$unpacked" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS does not verify"
 
-# The fenced block of a Markdown file whose opening line is ```TAG.
+# The fenced block of a Markdown file whose opening line is ```TAG, with
+# LF line ends.
 block() {
-    awk -v fence="\`\`\`$2" '$0 == fence {inside = 1; next} inside && $0 == "```" {exit} inside {print}' "$1"
+    awk -v fence="\`\`\`$2" '{sub(/\r$/, "")} $0 == fence {inside = 1; next}
+                               inside && $0 == "```" {exit} inside {print}' "$1"
 }
-block "$root/README.md" c | cmp -s - "$unpacked/examples/sample_host.c" ||
-    fail "examples/sample_host.c is not README's sample"
+# The sample lives in examples/ and README points to it.
+grep -q 'sample_host\.c' "$root/README.md" || fail "README does not point to the sample host"
 
 # Warnings are errors: a header that warns anywhere fails.
 strict=(-Wall -Wextra -pedantic -Werror -fsyntax-only)
@@ -109,9 +121,11 @@ for std in c++98 c++11 c++14 c++17 c++20; do
     done
 done
 # The Windows tree builds and runs the sample with MinGW; here it is
-# compiled for the MSVC target too.
-"${msvc[@]}" -std=c99 "${strict[@]}" -nostdlibinc -isystem "$root/tests/e2e/msvc/include" \
-    -I "$unpacked" "$unpacked/examples/sample_host.c" || fail "the sample for the MSVC target"
+# compiled as C89, which the oldest MSVC takes, for both targets.
+$mingw-gcc -std=c89 "${strict[@]}" -I "$unpacked" "$unpacked/examples/sample_host.c" ||
+    fail "the sample as C89 with MinGW"
+"${msvc[@]}" -std=c89 "${strict[@]}" -nostdlibinc -isystem "$root/tests/e2e/msvc/include" \
+    -I "$unpacked" "$unpacked/examples/sample_host.c" || fail "the sample as C89 for the MSVC target"
 
 guide=$unpacked/doc/LANGUAGES.md
 block "$guide" csharp >"$work/KesmardDisplay.cs"

@@ -31,6 +31,7 @@ TEST(ParseCommand, GoodLines)
         {"usage", COMMAND_USAGE, 0, 0, ""},
         {"defaults", COMMAND_DEFAULTS, 0, 0, ""},
         {"name ", COMMAND_NAME, 0, 0, ""},
+        {"ports", COMMAND_PORTS, 0, 0, ""},
         {"", COMMAND_NOTHING, 0, 0, ""},
         {"   ", COMMAND_NOTHING, 0, 0, ""},
         {"# write nothing", COMMAND_NOTHING, 0, 0, ""},
@@ -51,7 +52,7 @@ TEST(ParseCommand, BadLinesSayWhatIsWrong)
     const std::string overlong = "write " + std::string(COMMAND_LINE_SIZE, 'x');
     const struct { std::string line, message; } cases[] = {
         {"frobnicate 1", "unknown command 'frobnicate': use one of init, write, pos, resume, "
-                         "done, usage, defaults, name, sleep"},
+                         "done, usage, defaults, name, sleep, ports"},
         {"Write x", "unknown command 'Write'"},
         {"init", "COLUMNS is missing: use init COLUMNS ROWS PARAMETERS"},
         {"init 20", "ROWS is missing"},
@@ -63,6 +64,7 @@ TEST(ParseCommand, BadLinesSayWhatIsWrong)
         {"sleep 3600001", "bad number '3600001' for MS: use 0 to 3600000"},
         {"sleep", "MS is missing: use sleep MS"},
         {"done now", "unexpected 'now' after done"},
+        {"ports COM3", "unexpected 'COM3' after ports"},
         {"write \\x0", "bad escape at character 1"},
         {"write a\\x00", "a text cannot carry a zero byte"},
         {overlong, "command longer than 1023 characters"},
@@ -83,6 +85,34 @@ TEST(ParseCommand, LongestLineFits)
     char error[256] = "";
     ASSERT_TRUE(ParseCommand(line.c_str(), &command, error, sizeof error)) << error;
     EXPECT_EQ(std::string(COMMAND_LINE_SIZE - 1 - 6, 'x'), command.text);
+}
+
+// Names as the system lists them, each ended by a zero (| here).
+TEST(ListComPorts, SortedOnceEachWithTheParameterName)
+{
+    const struct {
+        const char *names;
+        size_t outSize, count;
+        const char *lines;  // null: out untouched
+    } cases[] = {
+        {"C:|PhysicalDrive0|COM12|COM3|LPT1|com4|COM3|", 512, 3,
+         "COM3     COM3\nCOM4     COM4\nCOM12    \\\\.\\COM12\n"},
+        {"COM9|COM10|COM256|", 512, 3, "COM9     COM9\nCOM10    \\\\.\\COM10\nCOM256   \\\\.\\COM256\n"},
+        // None a port the module can open by its number.
+        {"COM|COM0|COM257|COM1A|COMX|CO|COM-1| COM2|", 512, 0, ""},
+        {"", 512, 0, ""},
+        // Cut after a whole line, yet every port counted.
+        {"COM1|COM2|COM3|", 20, 3, "COM1     COM1\n"},
+        {"COM1|", 0, 1, nullptr},
+    };
+    for (const auto &c : cases) {
+        std::string names = std::string(c.names) + '|';
+        for (char &character : names)
+            character = character == '|' ? '\0' : character;
+        char out[512] = "untouched";
+        EXPECT_EQ(c.count, ListComPorts(names.data(), out, c.outSize)) << c.names;
+        EXPECT_EQ(std::string(c.lines ? c.lines : "untouched"), std::string(out)) << c.names;
+    }
 }
 
 }  // namespace

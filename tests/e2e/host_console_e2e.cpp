@@ -97,10 +97,30 @@ static void CommandsReachTheModule(void)
     ExpectRuns(&twice, "init and resume from standard input");
 }
 
-// Each failure is one line on standard error and its own exit status.
+// Registers the line's ports where the system lists its COM ports, as their
+// driver would: Wine lists only the ports it found when it started.
+static void RegisterLinePorts(void)
+{
+    static const char *const PORTS[][2] = {
+        {"\\Device\\LineCom12", "COM12"}, {"\\Device\\LineCom3", "COM3"}, {"\\Device\\LineCom4", "COM4"}};
+    HKEY key;
+    CheckTrue(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, NULL, 0,
+                              KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS,
+              "the list of COM ports opens for writing");
+    for (size_t i = 0; i < ARRAY_SIZE(PORTS); i++)
+        RegSetValueExA(key, PORTS[i][0], 0, REG_SZ, (const BYTE *)PORTS[i][1],
+                       (DWORD)strlen(PORTS[i][1]) + 1);
+    RegCloseKey(key);
+}
+
+// Each failure is one line on standard error and its own exit status. The
+// port list, the line's ports among the machine's, needs no module.
 static void FailuresAreReported(void)
 {
     static const ConsoleCase cases[] = {
+        {"ports", "", 0, "COM3     COM3\r\nCOM4     COM4\r\nCOM12    \\\\.\\COM12\r\n", ""},
+        {"--module missing.dll ports", "", 0, "> ports\r\nCOM", ""},
+        {"\"ports COM3\"", "", 2, "", "argument 1: unexpected 'COM3' after ports"},
         {"bogus", "", 2, "", "host_console: argument 1: unknown command 'bogus'"},
         {"\"init 20 2 default\" \"pos 1 256\"", "", 2, "",
          "argument 2: bad number '256' for Y: use 0 to 255"},
@@ -118,11 +138,20 @@ static void FailuresAreReported(void)
          "  ok=0 \"Serial Port does not exist : ", ""},
     };
     DrainLine();
+    RegisterLinePorts();
     for (size_t i = 0; i < ARRAY_SIZE(cases); i++)
         RunCase(CONSOLE, &cases[i]);
+    // Where no port driver ever started there is no list at all: no port.
+    // Wine lists its ports again when it next starts.
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM");
+    static const ConsoleCase noPorts = {"ports", "", 0, "", ""};
+    static char out[OUTPUT_SIZE], err[OUTPUT_SIZE];
+    CheckInt(0, RunBeside(CONSOLE, &noPorts, out, err, sizeof out), "exit status without ports");
+    CheckText("> ports\r\n", out, "an empty port list");
+    CheckText("", err, "nothing on standard error without ports");
     // Bad commands are found before the module is loaded, so even the good
-    // init ahead of a bad number sent nothing.
-    ExpectNothing("nothing sent by failed runs");
+    // init ahead of a bad number sent nothing; listing the ports opened none.
+    ExpectNothing("nothing sent by failed runs and port lists");
 }
 
 // Waits until the file holds part; false when it does not in time.

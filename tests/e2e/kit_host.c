@@ -95,6 +95,7 @@ static void CheckVersionResource(const char *folder, const Binary *binary)
         {"ProductVersion", EXPECTED_VERSION},
         {"ProductName", "KESMARD"},
         {"LegalCopyright", "Copyright (c) 2026 The KESMARD developers"},
+        {"CompanyName", "The KESMARD developers"},
         {"OriginalFilename", binary->file},
         {"InternalName", binary->internalName},
         {"FileDescription", binary->description},

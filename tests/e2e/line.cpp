@@ -193,6 +193,11 @@ bool UnplugLine(void)
     return ChangeLine("unplug");
 }
 
+bool PlugNonPort(void)
+{
+    return ChangeLine("plug_non_port");
+}
+
 bool PlugLine(void)
 {
     if (!ChangeLine("plug"))

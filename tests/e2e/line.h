@@ -52,3 +52,4 @@ void ExpectRuns(const ExpectedRuns *runs, const char *what);
 // when the change could not be made.
 bool UnplugLine(void);
 bool PlugLine(void);
+bool PlugNonPort(void);  // the line pulled, and COM3 names a device that is no port

@@ -20,10 +20,11 @@ static const char LOGGED_PARAMETERS[] = "COM3,9600,8,N,1Log";
 // A write this slow waited for its timeout: the line has backed up.
 enum { BACKED_UP_MS = 1000 };
 
-// What a write on a pty whose far end has gone fails with under Wine, and
-// what setting 9 data bits on a pty does.
+// What Wine answers: a write on a pty whose far end has gone, setting 9
+// data bits on a pty, reading the state of a device that is no serial port.
 static const unsigned long LINE_GONE_ERROR = ERROR_NOT_READY;
 static const unsigned long REFUSED_SETTINGS_ERROR = ERROR_NOT_SUPPORTED;
+static const unsigned long NOT_A_PORT_ERROR = ERROR_INVALID_HANDLE;
 
 static DriverApi api;
 
@@ -147,6 +148,13 @@ static void WritesBringTheDisplayBack(void)
         Sleep(RECONNECT_WAIT_MS);
         api.Write("still gone");
     }
+    // Another cause: COM3 is there again, but no serial port.
+    if (PlugNonPort()) {
+        Sleep(RECONNECT_WAIT_MS);
+        api.Write("not a port");
+        Sleep(RECONNECT_WAIT_MS);
+        api.Write("still not a port");
+    }
     if (PlugLine()) {
         Sleep(RECONNECT_WAIT_MS);
         api.Write("back");
@@ -157,17 +165,20 @@ static void WritesBringTheDisplayBack(void)
     }
     DoneAndUnload(&api);
 
-    char writeError[COMPOSED_TEXT_SIZE], doesNotExist[COMPOSED_TEXT_SIZE];
+    char writeError[COMPOSED_TEXT_SIZE], doesNotExist[COMPOSED_TEXT_SIZE], notAPort[COMPOSED_TEXT_SIZE];
     ExpectedErrorText(writeError, "Error writing string", LINE_GONE_ERROR, true);
     ExpectedErrorText(doesNotExist, "Serial Port does not exist", ERROR_FILE_NOT_FOUND, true);
+    ExpectedErrorText(notAPort, "Failed to get Serial Port state", NOT_A_PORT_ERROR, true);
     const char *const entries[] = {
         BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
         "Write lost", writeError, "SetPosition x=1, y=4",
         RECONNECT_LINES, doesNotExist, "Write gone",
         RECONNECT_LINES, "Write still gone",
+        RECONNECT_LINES, notAPort, "Write not a port",
+        RECONNECT_LINES, "Write still not a port",
         RECONNECT_LINES, "Write back", "SetPosition x=1, y=4", "Done Bye",
     };
-    ExpectLog(entries, ARRAY_SIZE(entries), "each try is logged, a series' error once");
+    ExpectLog(entries, ARRAY_SIZE(entries), "each try is logged, a series' error once per cause");
 }
 
 // How long a Write of text takes.

@@ -9,6 +9,7 @@
 #include "driver_api.h"
 #include "harness.h"
 #include "line.h"
+#include "../../log/log_platform.h"
 
 static DriverApi api;
 
@@ -26,8 +27,12 @@ static void NoSuffix(void)
 
 static void DefaultLog(void)
 {
+    SYSTEMTIME before, after;
+    GetLocalTime(&before);
     if (!StartDriver(&api, "defaultLog"))
         return;
+    GetLocalTime(&after);
+    ExpectFirstStampWithin(&before, &after);
     api.SetPosition(1, 2);
     api.Write("Hello");
     api.PowerResume();
@@ -111,6 +116,31 @@ static void FailedOpen(void)
     UnloadDriver(&api);
 }
 
+// A copy of the module under another name logs under that name, in a file
+// of its own.
+static void RenamedModule(void)
+{
+    char renamed[MAX_PATH];
+    CheckTrue(GetFullPathNameA("POLE7.dll", sizeof renamed, renamed, NULL) > 0 &&
+                  CopyFileA(driverPath, renamed, FALSE),
+              "a renamed copy of the module");
+    if (!LoadDriver(&api, renamed))
+        return;
+    DrainLine();
+    unsigned char ok = 0;
+    CheckText("POLE7 v" EXPECTED_VERSION, api.Init(20, 2, "COM3,9600,8,N,1Log", &ok), "its driver name");
+    api.Done();
+    static const char *const entries[] = {
+        BANNER_LINE, "Log File opened for  POLE7", BANNER_LINE,
+        "Init Called ", "Init port=COM3, num=3", "Init port=COM3, num=3", "Init COM3,9600,8,0,0",
+        "Done Bye",
+    };
+    ExpectLog(entries, ARRAY_SIZE(entries), "its own log file and banner", "logs\\POLE7.log");
+    char other[4];
+    CheckInt(-1, ReadWholeFile(LOG_PATH, other, sizeof other), "no KESMARD.log");
+    UnloadDriver(&api);
+}
+
 // Each set-up that runs logs its lines; the file is opened and emptied once.
 static void SetUpAgainAfterFailure(void)
 {
@@ -160,6 +190,26 @@ static void UnopenableLog(void)
     }
 }
 
+// The log's clock past the 32-bit time range, where no scenario can take
+// the machine: 3 March 2040, 12:00:00 UTC, in local time as the system's
+// own file-time calls give it.
+static void LocalTimeAfter2038(void)
+{
+    const long long SECOND = 2214302400LL;
+    ULARGE_INTEGER units;
+    units.QuadPart = (unsigned long long)(SECOND + 11644473600LL) * 10000000ULL;
+    FILETIME utc = {units.LowPart, units.HighPart}, local;
+    SYSTEMTIME expected;
+    FileTimeToLocalFileTime(&utc, &local);
+    FileTimeToSystemTime(&local, &expected);
+    struct tm got = {};
+    CheckTrue(LocalTimeAt(SECOND, &got), "a time after 2038 converts");
+    CheckInt(expected.wYear, got.tm_year + 1900, "year");
+    CheckInt(expected.wMonth, got.tm_mon + 1, "month");
+    CheckInt(expected.wDay * 10000 + expected.wHour * 100 + expected.wMinute,
+             got.tm_mday * 10000 + got.tm_hour * 100 + got.tm_min, "day, hour and minute");
+}
+
 static const Scenario SCENARIOS[] = {
     {"no_suffix", NoSuffix},
     {"default_log", DefaultLog},
@@ -168,6 +218,8 @@ static const Scenario SCENARIOS[] = {
     {"write_before_init", WriteBeforeInit},
     {"failed_open", FailedOpen},
     {"set_up_again_after_failure", SetUpAgainAfterFailure},
+    {"renamed_module", RenamedModule},
     {"unopenable_log", UnopenableLog},
+    {"local_time_after_2038", LocalTimeAfter2038},
 };
 SCENARIO_GROUP(LOG_GROUP, "log");

@@ -6,12 +6,14 @@
 # build/ (tools/common/wine_line.sh). The program runs in a fresh temporary
 # folder and gets the module's path in Windows form as its first argument.
 #
-# A second pty pair is the control port, COM5: the program writes "unplug"
-# or "plug" and a line feed there, and this script answers "ok" (or what
-# went wrong) once it has
+# A second pty pair is the control port, COM5: the program writes an action
+# and a line feed there, and this script answers "ok" (or what went wrong)
+# once it has
 #   unplug  made the line's pty pair and its COM names vanish, as when a
 #           USB serial adapter is pulled
-#   plug    made a new pair, linked again to the same COM names.
+#   plug    made a new pair, linked again to the same COM names
+#   plug_non_port  pulled the line and made COM3 name a device that is
+#           no serial port (/dev/null).
 #
 # With KESMARD_DRAIN_LINE=1 the display's end is read and discarded
 # throughout, for a program that never reads it (the benchmark).
@@ -89,6 +91,7 @@ while kill -0 "$wine_pid" 2>/dev/null; do
     case $action in
         unplug) unplug ;;
         plug) unplug; plug ;;
+        plug_non_port) unplug; wine_map_port com3 /dev/null ;;
         *) echo "unknown action $action" >&3; continue ;;
     esac
     echo ok >&3

@@ -53,7 +53,7 @@ wine_map_port com3 "$(readlink -f "$work/display-line")"
 
 # In the background, so that Ctrl-C reaches the trap at once rather than
 # after Wine has dealt with it; the trap's cleanup stops Wine.
-(cd "$work" && exec wine "$console" --script "$(windows_path "$scene")") \
+(cd "$work" && exec "$wine_loader" "$console" --script "$(windows_path "$scene")") \
     >"$work/console.txt" 2>"$work/console-errors.txt" &
 status=0
 wait $! || status=$?

@@ -33,6 +33,7 @@ static const CommandSyntax COMMANDS[] = {
     {"defaults", COMMAND_DEFAULTS, {0, 0}, 0, REST_NONE},
     {"name", COMMAND_NAME, {0, 0}, 0, REST_NONE},
     {"sleep", COMMAND_SLEEP, {"MS", 0}, 3600000, REST_NONE},
+    {"ports", COMMAND_PORTS, {0, 0}, 0, REST_NONE},
 };
 
 static bool IsBlank(char c)
@@ -142,4 +143,33 @@ bool ParseCommand(const char *line, Command *command, char *error, size_t errorS
     }
     command->kind = syntax->kind;
     return ParseArguments(syntax, word + length, command, error, errorSize);
+}
+
+size_t ListComPorts(const char *names, char *out, size_t outSize)
+{
+    bool present[COM_PORT_MAXIMUM + 1] = {};
+    for (const char *name = names; *name; name += strlen(name) + 1) {
+        unsigned long number = 0;
+        bool com = (name[0] | 0x20) == 'c' && (name[1] | 0x20) == 'o' && (name[2] | 0x20) == 'm';
+        if (com && ParseNumber(name + 3, strlen(name + 3), COM_PORT_MAXIMUM, &number) && number > 0)
+            present[number] = true;
+    }
+    size_t count = 0, used = 0;
+    bool full = outSize == 0;
+    if (!full)
+        out[0] = '\0';
+    for (unsigned number = 1; number <= COM_PORT_MAXIMUM; number++) {
+        if (!present[number])
+            continue;
+        count++;
+        char line[48];
+        int length = snprintf(line, sizeof line, "COM%-5u %sCOM%u\n", number,
+                              number > 9 ? "\\\\.\\" : "", number);
+        full = full || used + (size_t)length >= outSize;
+        if (!full) {
+            memcpy(out + used, line, (size_t)length + 1);
+            used += (size_t)length;
+        }
+    }
+    return count;
 }

@@ -1,6 +1,6 @@
 // The host console's command language, one command per line:
 //   init COLUMNS ROWS PARAMETERS   write TEXT   pos X Y   sleep MS
-//   resume   done   usage   defaults   name
+//   resume   done   usage   defaults   name   ports
 // TEXT takes \xNN escapes for raw bytes and \\ for a backslash. Blank lines
 // and lines starting with # are skipped. Platform-free.
 #pragma once
@@ -18,6 +18,7 @@ enum CommandKind {
     COMMAND_DEFAULTS,
     COMMAND_NAME,
     COMMAND_SLEEP,
+    COMMAND_PORTS,    // lists the machine's COM ports; needs no module
 };
 
 // Longest command line, terminator included.
@@ -33,3 +34,13 @@ struct Command {
 // reason in error, for an unknown command, a bad or missing number, a bad
 // escape or an overlong line.
 bool ParseCommand(const char *line, Command *command, char *error, size_t errorSize);
+
+// The COM ports among a list of names (each ended by a zero, the list by a
+// second zero), such as the port names the system registers: "COM" and a
+// number from 1 to COM_PORT_MAXIMUM, any case. Writes a line for each port,
+// lowest number first and each once: its name, then the name a parameter
+// string takes for it, the plain one up to COM9 and \\.\COMnn above, since
+// the system finds only COM1 to COM9 without the device prefix. Returns the
+// number of ports; a list cut short by outSize ends after a whole line.
+enum { COM_PORT_MAXIMUM = 256 };
+size_t ListComPorts(const char *names, char *out, size_t outSize);

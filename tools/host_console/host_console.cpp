@@ -5,10 +5,12 @@
 // Usage: host_console [--module DLL] [--script FILE | COMMAND...]
 // Commands come from the arguments (one each), from a script file (one a
 // line) or, with neither, from standard input. The module is KESMARD.dll
-// beside the console unless --module names another.
+// beside the console unless --module names another; arguments or a script
+// that only list ports (host_console ports) load no module.
 //
 // Exit status: 0 all ran; 1 an init reported failure; 2 a bad option or
-// command; 3 the module could not be loaded or lacks an entry point.
+// command; 3 the module could not be loaded or lacks an entry point; 4 the
+// system's list of COM ports could not be read.
 #include <windows.h>
 #include <io.h>
 #include <stdio.h>
@@ -16,12 +18,14 @@
 
 #include "console_commands.h"
 #include "../common/module_loader.h"
+#include "../common/system_text.h"
 #include "../common/text_fields.h"
 
 enum {
     EXIT_INIT_FAILED = 1,
     EXIT_BAD_COMMAND = 2,
     EXIT_NO_MODULE = 3,
+    EXIT_NO_PORT_LIST = 4,
     MESSAGE_SIZE = 512,
     VISIBLE_SIZE = 4 * 1120 + 1,  // a module's longest text with every byte escaped
 };
@@ -41,6 +45,8 @@ static struct {
     DriverApi api;    // the loaded module
     bool echo;        // print each command before running it
     bool initFailed;  // some init reported failure
+    bool listFailed;  // the list of COM ports could not be read
+    bool needsModule; // some command calls the module
 } console;
 
 static void PrintUsage(FILE *out)
@@ -48,7 +54,8 @@ static void PrintUsage(FILE *out)
     fprintf(out,
             "usage: %s [--module DLL] [--script FILE | COMMAND...]\n"
             "commands: init COLUMNS ROWS PARAMETERS, write TEXT (\\xNN for a byte), pos X Y,\n"
-            "          resume, done, usage, defaults, name, sleep MS\n"
+            "          resume, done, usage, defaults, name, sleep MS,\n"
+            "          ports (the COM ports and the name a parameter string takes)\n"
             "with no script and no commands, reads commands from standard input\n",
             PROGRAM);
 }
@@ -101,6 +108,46 @@ static void PrintText(const char *prefix, const char *text)
     }
 }
 
+// The machine's COM ports as their drivers register them, the list .NET's
+// SerialPort.GetPortNames reads too. No port is opened: that would take it
+// from whatever holds it.
+static void ListPorts(void)
+{
+    static char names[COM_PORT_MAXIMUM * 16 + 1];
+    static char lines[COM_PORT_MAXIMUM * 32];
+    size_t used = 0;
+    HKEY key = NULL;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0,
+                                KEY_QUERY_VALUE, &key);
+    bool opened = status == ERROR_SUCCESS;
+    // Without the key no port driver has started: there is no port.
+    if (status == ERROR_FILE_NOT_FOUND)
+        status = ERROR_NO_MORE_ITEMS;
+    for (DWORD index = 0; status == ERROR_SUCCESS; index++) {
+        char device[256], name[16];
+        DWORD deviceSize = sizeof device, nameSize = sizeof name - 1, type = 0;
+        status = RegEnumValueA(key, index, device, &deviceSize, NULL, &type, (BYTE *)name, &nameSize);
+        // A value too long for a port name is no port's.
+        if (status == ERROR_MORE_DATA)
+            status = ERROR_SUCCESS;
+        else if (status == ERROR_SUCCESS && type == REG_SZ && used + nameSize + 1 < sizeof names) {
+            name[nameSize] = '\0';
+            if (!name[0])
+                continue;
+            used += (size_t)snprintf(names + used, sizeof names - used, "%s", name) + 1;
+        }
+    }
+    if (opened)
+        RegCloseKey(key);
+    if (status != ERROR_NO_MORE_ITEMS) {
+        fprintf(stderr, "%s: cannot read the COM ports: %s\n", PROGRAM, SystemTextLine(status));
+        console.listFailed = true;
+    }
+    names[used] = '\0';
+    ListComPorts(names, lines, sizeof lines);
+    fputs(lines, stdout);
+}
+
 static void Execute(const Command *command)
 {
     const DriverApi *api = &console.api;
@@ -142,6 +189,9 @@ static void Execute(const Command *command)
     case COMMAND_SLEEP:
         Sleep(command->numbers[0]);
         break;
+    case COMMAND_PORTS:
+        ListPorts();
+        break;
     }
 }
 
@@ -157,6 +207,9 @@ static bool RunSource(CommandSource *source, bool execute)
             ReportError(source, error);
             return false;
         }
+        console.needsModule = console.needsModule || (command.kind != COMMAND_NOTHING &&
+                                                      command.kind != COMMAND_PORTS &&
+                                                      command.kind != COMMAND_SLEEP);
         if (execute && command.kind != COMMAND_NOTHING) {
             if (console.echo)
                 printf("> %s\n", line);
@@ -245,11 +298,15 @@ int main(int argc, char **argv)
         if (source.stream)
             rewind(source.stream);
     }
-    if (!LoadModule(modulePath))
+    bool loaded = interactive || console.needsModule;
+    if (loaded && !LoadModule(modulePath))
         return EXIT_NO_MODULE;
     bool good = RunSource(&source, true);
-    UnloadDriver(&console.api);
+    if (loaded)
+        UnloadDriver(&console.api);
     if (!good)
         return EXIT_BAD_COMMAND;
-    return console.initFailed ? EXIT_INIT_FAILED : 0;
+    if (console.initFailed)
+        return EXIT_INIT_FAILED;
+    return console.listFailed ? EXIT_NO_PORT_LIST : 0;
 }

@@ -1,0 +1,124 @@
+'use strict';
+// KESMARD.dll for Node.js and Electron on Windows, through koffi. The
+// package holds the module for both machines and loads the one of the
+// running process: x86/KESMARD.dll in a 32-bit process, x64/KESMARD.dll in
+// a 64-bit one.
+//
+// Texts go to the display as bytes. A string is sent as Latin-1, one byte
+// per character from U+0000 to U+00FF (pick the display's own character
+// table by sending a Buffer instead); a Buffer or Uint8Array is sent as it
+// is. The module reads a text up to its first zero byte, so a text holding
+// one is refused rather than cut. The texts the module returns are decoded
+// byte for byte, as Latin-1.
+const path = require('path');
+
+// Inside an Electron archive the module is read from the unpacked copy
+// (asarUnpack), since the system cannot load a DLL from app.asar.
+const folder = __dirname.replace(/([\\/])app\.asar([\\/])/, '$1app.asar.unpacked$2');
+const modulePath = path.join(folder, process.arch === 'x64' ? 'x64' : 'x86', 'KESMARD.dll');
+
+let koffi = null;
+let api = null;
+
+// Loads koffi and the module at the first call, so that requiring the
+// package works on any machine (a build or test step on another system).
+function loaded() {
+    if (api)
+        return api;
+    if (process.platform !== 'win32' || (process.arch !== 'ia32' && process.arch !== 'x64'))
+        throw new Error(`kesmard: KESMARD.dll runs in 32-bit and 64-bit x86 Windows processes, ` +
+                        `not in ${process.platform} ${process.arch}`);
+    koffi = require('koffi');
+    const lib = koffi.load(modulePath);
+    // The texts come back as pointers and are decoded here, not as UTF-8.
+    const strlen = koffi.load('msvcrt.dll').func('size_t strlen(const void *text)');
+    api = {
+        strlen,
+        init: lib.func('const void * __stdcall DISPLAYDLL_Init(uint8_t columns, uint8_t rows, ' +
+                       'const uint8_t *parameters, _Out_ uint8_t *ok)'),
+        done: lib.func('void __stdcall DISPLAYDLL_Done(void)'),
+        write: lib.func('void __stdcall DISPLAYDLL_Write(const uint8_t *text)'),
+        setPosition: lib.func('void __stdcall DISPLAYDLL_SetPosition(uint8_t x, uint8_t y)'),
+        powerResume: lib.func('void __stdcall DISPLAYDLL_PowerResume(void)'),
+        usage: lib.func('const void * __stdcall DISPLAYDLL_Usage(void)'),
+        defaultParameters: lib.func('const void * __stdcall DISPLAYDLL_DefaultParameters(void)'),
+        driverName: lib.func('const void * __stdcall DISPLAYDLL_DriverName(void)'),
+    };
+    return api;
+}
+
+// A text as the zero-terminated bytes the module reads.
+function bytes(text, what) {
+    let body;
+    if (typeof text === 'string') {
+        for (let i = 0; i < text.length; i++) {
+            const code = text.codePointAt(i);
+            if (code > 0xff)
+                throw new RangeError(`kesmard: ${what} holds U+${code.toString(16).toUpperCase().padStart(4, '0')} ` +
+                                     `at ${i}, beyond Latin-1: send the display's bytes as a Buffer`);
+        }
+        body = Buffer.from(text, 'latin1');
+    } else if (text instanceof Uint8Array) {
+        body = Buffer.from(text.buffer, text.byteOffset, text.byteLength);
+    } else {
+        throw new TypeError(`kesmard: ${what} must be a string, a Buffer or a Uint8Array`);
+    }
+    const zero = body.indexOf(0);
+    if (zero >= 0)
+        throw new RangeError(`kesmard: ${what} holds a zero byte at ${zero}, where the module's text would end`);
+    return Buffer.concat([body, Buffer.alloc(1)]);
+}
+
+function number(value, what) {
+    if (!Number.isInteger(value) || value < 0 || value > 255)
+        throw new RangeError(`kesmard: ${what} must be a whole number from 0 to 255, not ${value}`);
+    return value;
+}
+
+// A text the module returned, byte for byte.
+function text(pointer) {
+    if (!pointer)
+        return '';
+    const length = Number(api.strlen(pointer));
+    if (length === 0)
+        return '';
+    return Buffer.from(koffi.decode(pointer, koffi.array('uint8_t', length, 'Typed'))).toString('latin1');
+}
+
+function init(columns, rows, parameters) {
+    const m = loaded();
+    const ok = [0];
+    const result = m.init(number(columns, 'columns'), number(rows, 'rows'),
+                          bytes(parameters, 'parameters'), ok);
+    return { ok: ok[0] !== 0, text: text(result) };
+}
+
+function write(value) {
+    loaded().write(bytes(value, 'the text'));
+}
+
+function setPosition(x, y) {
+    loaded().setPosition(number(x, 'x'), number(y, 'y'));
+}
+
+function powerResume() {
+    loaded().powerResume();
+}
+
+function done() {
+    loaded().done();
+}
+
+function usage() {
+    return text(loaded().usage());
+}
+
+function defaultParameters() {
+    return text(loaded().defaultParameters());
+}
+
+function driverName() {
+    return text(loaded().driverName());
+}
+
+module.exports = { init, write, setPosition, powerResume, done, usage, defaultParameters, driverName };

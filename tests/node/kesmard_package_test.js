@@ -1,0 +1,103 @@
+'use strict';
+// Drives the npm package kesmard, installed from its tarball, on the
+// virtual serial line: the module's end is COM3, the display's end COM4,
+// which this script reads through kernel32 to check the bytes that arrive.
+// Run by Node.js for Windows (32-bit or 64-bit) under Wine from the folder
+// the package was installed into; prints one line per check and exits 1 on
+// any failure.
+const koffi = require('koffi');
+const kesmard = require('kesmard');
+
+const VERSION = '1.0.56.296';  // written here apart from the build's own
+const POWER_RESUME = [0x1b, 0x02, 0x1b, 0x05, 0x1b, 0x08, 0x1b, 0x0c, 0x1b, 0x0e, 0x1b, 0x20];
+const CLOSING = [0x1b, 0x02];
+
+let failures = 0;
+function check(what, expected, got) {
+    const same = JSON.stringify(expected) === JSON.stringify(got);
+    console.log(`${same ? 'ok  ' : 'FAILED'} ${what}`);
+    if (!same) {
+        console.log(`      expected ${JSON.stringify(expected)}\n      got      ${JSON.stringify(got)}`);
+        failures++;
+    }
+}
+
+// The display's end: a read returns once a byte is there or after waitMs.
+const kernel32 = koffi.load('kernel32.dll');
+koffi.struct('COMMTIMEOUTS', {interval: 'uint32_t', multiplier: 'uint32_t', constant: 'uint32_t',
+                              writeMultiplier: 'uint32_t', writeConstant: 'uint32_t'});
+const CreateFileA = kernel32.func('void * __stdcall CreateFileA(const char *name, uint32_t access, ' +
+    'uint32_t share, void *security, uint32_t disposition, uint32_t flags, void *model)');
+const SetCommTimeouts = kernel32.func('bool __stdcall SetCommTimeouts(void *file, const COMMTIMEOUTS *timeouts)');
+const ReadFile = kernel32.func('bool __stdcall ReadFile(void *file, _Out_ uint8_t *buffer, uint32_t size, ' +
+    '_Out_ uint32_t *got, void *overlapped)');
+const GENERIC_READ_WRITE = 0xc0000000, OPEN_EXISTING = 3;
+const displayEnd = CreateFileA('COM4', GENERIC_READ_WRITE, 0, null, OPEN_EXISTING, 0, null);
+
+function readSome(waitMs) {
+    SetCommTimeouts(displayEnd, {interval: 0xffffffff, multiplier: 0xffffffff, constant: waitMs,
+                                 writeMultiplier: 0, writeConstant: 0});
+    const buffer = Buffer.alloc(4096);
+    const got = [0];
+    return ReadFile(displayEnd, buffer, buffer.length, got, null) ? [...buffer.subarray(0, got[0])] : [];
+}
+
+// What the line carried since the last read: waits for the first byte,
+// then reads until the line is quiet.
+function received() {
+    let bytes = readSome(2000);
+    for (let more = bytes; more.length > 0; bytes = bytes.concat(more))
+        more = readSome(300);
+    return bytes;
+}
+
+const latin1 = (text) => [...Buffer.from(text, 'latin1')];
+
+check('the process runs on its own machine', true, ['ia32', 'x64'].includes(process.arch));
+console.log(`Node.js ${process.version} ${process.arch}`);
+check('driverName', `KESMARD v${VERSION}`, kesmard.driverName());
+check('usage', 'KESMARD usage: COM3,9600,8,N,1', kesmard.usage());
+check('defaultParameters', 'COM3,9600,8,N,1', kesmard.defaultParameters());
+
+const missing = kesmard.init(20, 2, 'COM200,9600,8,N,1');
+check('init on a missing port: ok', false, missing.ok);
+check('init on a missing port: the reason', 'Serial Port does not exist : ',
+      missing.text.slice(0, 'Serial Port does not exist : '.length));
+
+check('init', {ok: true, text: `KESMARD v${VERSION}`}, kesmard.init(20, 2, 'COM3,9600,8,N,1'));
+check('init sends the power-resume sequence', POWER_RESUME, received());
+kesmard.setPosition(1, 2);
+check('setPosition(1, 2) sends the cursor command', [0x1b, 0x13, 20], received());
+kesmard.write('FRESH $2.50');
+check('a text arrives as its bytes', latin1('FRESH $2.50'), received());
+kesmard.write('Caf\u00e9 \u00a3');
+check('Latin-1 characters arrive as one byte each', [0x43, 0x61, 0x66, 0xe9, 0x20, 0xa3], received());
+kesmard.write(Buffer.from([0x80, 0xd5, 0x1b, 0xff, 0x7f]));
+check('a Buffer arrives as it is', [0x80, 0xd5, 0x1b, 0xff, 0x7f], received());
+kesmard.write(new Uint8Array([0x9c, 0x41]));
+check('a Uint8Array arrives as it is', [0x9c, 0x41], received());
+
+// Refused before anything is sent.
+const refusals = [
+    ['a character above U+00FF', () => kesmard.write('5 \u20ac'), RangeError],
+    ['a zero byte in a string', () => kesmard.write('a\u0000b'), RangeError],
+    ['a zero byte in a Buffer', () => kesmard.write(Buffer.from([0x41, 0])), RangeError],
+    ['a number', () => kesmard.write(42), TypeError],
+    ['a column past 255', () => kesmard.setPosition(256, 1), RangeError],
+];
+for (const [what, call, kind] of refusals) {
+    let thrown = null;
+    try {
+        call();
+    } catch (error) {
+        thrown = error.constructor.name;
+    }
+    check(`refused: ${what}`, kind.name, thrown);
+}
+kesmard.powerResume();
+check('powerResume, and nothing sent by the refused calls', POWER_RESUME, received());
+kesmard.done();
+check('done sends the closing sequence', CLOSING, received());
+
+console.log(`kesmard package on ${process.arch}: ${failures} failed`);
+process.exitCode = failures === 0 ? 0 : 1;

@@ -53,8 +53,3 @@ enum { LOG_BUFFER_SIZE = 1 << 18 };  // a backed-up line's hundreds of writes
 void ExpectLog(const char *const *entries, size_t count, const char *what,
                const char *path = LOG_PATH);
 void ExpectEmptyLog(const char *what);
-
-// Checks that the log's first timestamp is a local time from a second
-// before from to a second after to.
-struct _SYSTEMTIME;
-void ExpectFirstStampWithin(const _SYSTEMTIME *from, const _SYSTEMTIME *to);

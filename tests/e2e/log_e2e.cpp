@@ -25,6 +25,42 @@ static void NoSuffix(void)
     ExpectEmptyLog("nothing logged without the suffix");
 }
 
+// A local time moved by deltaSeconds, as "yymmddHHMMSS", which orders as
+// the time does.
+static void SortableTime(char (&sortable)[16], const SYSTEMTIME *time, int deltaSeconds)
+{
+    FILETIME file;
+    SystemTimeToFileTime(time, &file);
+    ULARGE_INTEGER units;
+    units.LowPart = file.dwLowDateTime;
+    units.HighPart = file.dwHighDateTime;
+    units.QuadPart += (long long)deltaSeconds * 10000000LL;
+    file.dwLowDateTime = units.LowPart;
+    file.dwHighDateTime = units.HighPart;
+    SYSTEMTIME moved;
+    FileTimeToSystemTime(&file, &moved);
+    snprintf(sortable, sizeof sortable, "%02d%02d%02d%02d%02d%02d", moved.wYear % 100, moved.wMonth,
+             moved.wDay, moved.wHour, moved.wMinute, moved.wSecond);
+}
+
+// Checks that the log's first timestamp is a local time from a second
+// before from to a second after to (ExpectLog checks its pattern).
+static void ExpectFirstStampWithin(const SYSTEMTIME *from, const SYSTEMTIME *to)
+{
+    char file[18] = "";
+    ReadWholeFile(LOG_PATH, file, sizeof file);
+    // "HH:MM:SS dd/mm/yy" reordered as "yymmddHHMMSS".
+    const int order[] = {15, 16, 12, 13, 9, 10, 0, 1, 3, 4, 6, 7};
+    char stamp[16] = "", earliest[16], latest[16];
+    for (int i = 0; i < 12; i++)
+        stamp[i] = file[order[i]];
+    SortableTime(earliest, from, -1);
+    SortableTime(latest, to, 1);
+    printf("    first timestamp %s, local time from %s to %s\n", stamp, earliest, latest);
+    CheckTrue(strcmp(earliest, stamp) <= 0 && strcmp(stamp, latest) <= 0,
+              "the log's timestamp is the local time of the call");
+}
+
 static void DefaultLog(void)
 {
     SYSTEMTIME before, after;

@@ -71,20 +71,16 @@ static void CommandsReachTheModule(void)
     AddRun(&scene, CLOSING, sizeof CLOSING);            // done
     ExpectRuns(&scene, "the commands' bytes, in order");
 
-    // Each run ends in done: a module unloaded without it discards what the
-    // port still holds.
-    WriteWholeFile("scene.txt",
-                   "# a comment, then a blank line\r\n\r\ninit 20 2 default\r\nwrite  two\r\ndone\r\n");
+    WriteWholeFile("scene.txt", "# a comment, then a blank line\r\n\r\ninit 20 2 default\r\nwrite  two\r\n");
     static const ConsoleCase fromScript = {"--script scene.txt", "", 0, "> write  two", ""};
     RunCase(CONSOLE, &fromScript);
     // Blanks after the first one belong to the text.
     ExpectedRuns scriptBytes = {};
     AddRun(&scriptBytes, POWER_RESUME, sizeof POWER_RESUME);
     AddText(&scriptBytes, " two");
-    AddRun(&scriptBytes, CLOSING, sizeof CLOSING);
     ExpectRuns(&scriptBytes, "the script's init and text");
 
-    static const ConsoleCase fromInput = {"", "init 20 2 default\nname\nusage\ndefaults\nresume\ndone\n", 0,
+    static const ConsoleCase fromInput = {"", "init 20 2 default\nname\nusage\ndefaults\nresume\n", 0,
                                           "  \"KESMARD v" EXPECTED_VERSION "\"\r\n> usage\r\n"
                                           "  \"KESMARD usage: COM3,9600,8,N,1\"\r\n> defaults\r\n"
                                           "  \"COM3,9600,8,N,1\"",
@@ -93,7 +89,6 @@ static void CommandsReachTheModule(void)
     ExpectedRuns twice = {};
     AddRun(&twice, POWER_RESUME, sizeof POWER_RESUME);
     AddRun(&twice, POWER_RESUME, sizeof POWER_RESUME);
-    AddRun(&twice, CLOSING, sizeof CLOSING);
     ExpectRuns(&twice, "init and resume from standard input");
 }
 

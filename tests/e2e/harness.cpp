@@ -43,13 +43,10 @@ void CheckText(const char *expected, const char *got, const char *what)
 {
     if (!got || strcmp(expected, got) != 0) {
         Fail(what);
-        // Long texts from a little before their first difference.
-        size_t same = 0;
+        size_t same = 0;  // long texts are shown from a little before their first difference
         while (got && expected[same] && expected[same] == got[same])
             same++;
         size_t from = same > 200 ? same - 100 : 0;
-        if (from)
-            printf("      from character %lu on:\n", (unsigned long)from);
         PrintVisible("expected", expected + from);
         PrintVisible("got     ", got ? got + from : got);
     }

@@ -18,7 +18,7 @@ enum {
 static struct {
     CRITICAL_SECTION lock;
     unsigned char bytes[LINE_CAPACITY];
-    size_t length;               // arrived so far
+    volatile size_t length;      // arrived so far (taken under the lock)
     size_t taken;                // of which the checks have taken
     volatile DWORD lastArrival;  // tick of the last byte's arrival
     volatile LONG paused;        // the reader does not read
@@ -92,15 +92,6 @@ void ResumeLine(void)
     InterlockedExchange(&line.paused, 0);
 }
 
-// How many bytes have arrived and are not taken.
-static size_t Waiting(void)
-{
-    EnterCriticalSection(&line.lock);
-    size_t waiting = line.length - line.taken;
-    LeaveCriticalSection(&line.lock);
-    return waiting;
-}
-
 static DWORD SinceLastArrival(void)
 {
     return GetTickCount() - line.lastArrival;
@@ -114,7 +105,7 @@ size_t ReceiveLine(size_t expected, const unsigned char **bytes)
     LeaveCriticalSection(&line.lock);
     DWORD start = GetTickCount();
     // Until the bytes are in or a second passes without one, then until quiet.
-    while (Waiting() < expected &&
+    while (line.length - line.taken < expected &&
            (GetTickCount() - start < ARRIVAL_LIMIT_MS || SinceLastArrival() < ARRIVAL_LIMIT_MS))
         Sleep(10);
     do

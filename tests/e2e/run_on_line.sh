@@ -24,10 +24,7 @@
 set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common/wine_line.sh"
-if ! wine_runs; then
-    echo "skipped: this machine cannot run $WINEARCH programs ($wine_loader does not start)"
-    exit 0
-fi
+wine_skip_unless_runs
 program=$(readlink -f "$1")
 module=$(windows_path "$2")
 shift 2

@@ -23,10 +23,7 @@ node_version=22.23.2
 # tree's Windows programs; nothing is fetched then.
 export KESMARD_WINEARCH=$1
 source "$root/tools/common/wine_line.sh"
-if ! wine_runs; then
-    echo "skipped: this machine cannot run $WINEARCH programs ($wine_loader does not start)"
-    exit 0
-fi
+wine_skip_unless_runs
 cache=$root/build/npm-cache
 node_folder=$root/build/node-windows/$node_package-$node_version
 

@@ -44,6 +44,14 @@ wine_runs() {
     "$wine_loader" --version >/dev/null 2>&1
 }
 
+# Ends the calling test script as skipped where the machine cannot run the
+# prefix's programs: exit 0 after a line that CTest reads as a skip.
+wine_skip_unless_runs() {
+    wine_runs && return 0
+    echo "skipped: this machine cannot run $WINEARCH programs ($wine_loader does not start)"
+    exit 0
+}
+
 # Maps a COM port (com3) of the prefix to a Linux device (/dev/pts/5).
 wine_map_port() {
     ln -sfn "$2" "$WINEPREFIX/dosdevices/$1"

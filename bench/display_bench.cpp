@@ -18,7 +18,7 @@
 enum { DEFAULT_BATCHES = 7, DEFAULT_CALLS = 10000, MAX_BATCHES = 101, CYCLE_BATCHES = 11,
        CYCLES_PER_BATCH = 20 };
 
-static const unsigned char CURSOR[] = CURSOR_COMMAND(0x14);
+static const char CURSOR[] = CURSOR_AT("\x14");
 static const char TEXT40[] = "Total due              EUR         12.34";
 static const char LOG_LINE40[] =
     "12:34:56 08/12/26 Write Total due              EUR         12.34\n";
@@ -83,8 +83,8 @@ static void ModuleWrite(int) { api.Write(TEXT40); }
 static void ModuleSetPosition(int) { api.SetPosition(1, 2); }
 static void ModulePowerResume(int) { api.PowerResume(); }
 static void FloorText(int) { FloorWrite(TEXT40, sizeof TEXT40 - 1); }
-static void FloorCursor(int) { FloorWrite(CURSOR, sizeof CURSOR); }
-static void FloorPowerResume(int) { FloorWrite(POWER_RESUME, sizeof POWER_RESUME); }
+static void FloorCursor(int) { FloorWrite(CURSOR, sizeof CURSOR - 1); }
+static void FloorPowerResume(int) { FloorWrite(POWER_RESUME, sizeof POWER_RESUME - 1); }
 
 // The floor of a logged call: the port write plus a log line of the same
 // size written and flushed to a file, as a text stream does it.
@@ -214,8 +214,8 @@ static void FloorCycle(int)
     HMODULE empty = LoadLibraryA(emptyModulePath);
     HANDLE port = OpenConfiguredPort("COM3");
     DWORD written;
-    WriteFile(port, POWER_RESUME, sizeof POWER_RESUME, &written, NULL);
-    WriteFile(port, CLOSING, sizeof CLOSING, &written, NULL);
+    WriteFile(port, POWER_RESUME, sizeof POWER_RESUME - 1, &written, NULL);
+    WriteFile(port, CLOSING, sizeof CLOSING - 1, &written, NULL);
     CloseHandle(port);
     FreeLibrary(empty);
 }

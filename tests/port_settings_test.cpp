@@ -122,18 +122,6 @@ TEST(ReadPortSettings, PortFieldAsRead)
     }
 }
 
-TEST(ReadNumber, AtoiLikeWithSaturation)
-{
-    const struct { const char *text; int expected; } cases[] = {
-        {"0", 0}, {"", 0}, {"x42", 0}, {"-", 0}, {"+12", 12}, {"-7", -7},
-        {"  42x", 42}, {" \t\n\v\f\r9", 9}, {"2147483647", INT_MAX},
-        {"-2147483648", INT_MIN}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
-        {"2147483648", INT_MAX}, {"- 5", 0}, {"1.5", 1},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(c.expected, ReadNumber(c.text)) << "text \"" << c.text << "\"";
-}
-
 // Milliseconds a byte: 10 while a character takes at most 10 ms on the
 // line, else 1.5 character times rounded up.
 TEST(WriteTimeoutPerByte, CoversTheCharacterTime)
@@ -151,26 +139,6 @@ TEST(WriteTimeoutPerByte, CoversTheCharacterTime)
         PortSettings settings = {"COM3", c.baud, c.dataBits, c.parity, c.stop};
         EXPECT_EQ(c.expected, WriteTimeoutPerByte(&settings))
             << c.baud << " baud, " << c.dataBits << " data bits, parity " << c.parity << ", stop " << c.stop;
-    }
-}
-
-TEST(ReadField, CopiesBoundedAndReturnsSourceLength)
-{
-    const std::string exact(FIELD_SIZE - 1, 'a'), longer(100, 'b');
-    const struct { std::string source; int length; std::string kept; } cases[] = {
-        {"ab,cd", 2, "ab"}, {"abc", 3, "abc"}, {",x", 0, ""}, {"", 0, ""},
-        {exact + ",z", FIELD_SIZE - 1, exact},
-        {longer + ",z", 100, longer.substr(0, FIELD_SIZE - 1)},
-    };
-    for (const auto &c : cases) {
-        char buffer[FIELD_SIZE + 8];
-        memset(buffer, 0x5A, sizeof buffer);
-        int length = ReadField(buffer, c.source.c_str(), ',');
-        SCOPED_TRACE("source \"" + c.source + "\"");
-        EXPECT_EQ(c.length, length) << "returned length";
-        EXPECT_EQ(c.kept, std::string(buffer, strnlen(buffer, FIELD_SIZE))) << "copied field";
-        for (size_t i = FIELD_SIZE; i < sizeof buffer; i++)
-            EXPECT_EQ((unsigned char)0x5A, (unsigned char)buffer[i]) << "byte " << i << " past the field written";
     }
 }
 

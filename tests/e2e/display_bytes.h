@@ -8,9 +8,12 @@
 // that a wrong version in the build is caught.
 #define EXPECTED_VERSION "1.0.56.296"
 
-static const unsigned char POWER_RESUME[] = {0x1B, 0x02, 0x1B, 0x05, 0x1B, 0x08,
-                                             0x1B, 0x0C, 0x1B, 0x0E, 0x1B, 0x20};
-static const unsigned char CLOSING[] = {0x1B, 0x02};
-// The cursor command for a cell, as an initializer: ESC 0x13 and the cell.
-#define CURSOR_COMMAND(cell) {0x1B, 0x13, (unsigned char)(cell)}
+// The runs as string literals, so that what a scenario expects on the line
+// is one literal: POWER_RESUME CURSOR_AT("\x14") "Hello" CLOSING. Such a
+// literal may hold a zero byte (the cursor at cell 0): its length is its
+// size less one, never strlen.
+#define POWER_RESUME "\x1B\x02\x1B\x05\x1B\x08\x1B\x0C\x1B\x0E\x1B\x20"
+#define CLOSING "\x1B\x02"
+// The cursor command for a cell given as a one-byte literal, such as "\x14".
+#define CURSOR_AT(cell) "\x1B\x13" cell
 static const char DRIVER_NAME[] = "KESMARD v" EXPECTED_VERSION;

@@ -33,7 +33,7 @@ void ExpectSetUp(DriverApi *api, const char *parameters)
     const char *name = api->Init(20, 2, parameters, &ok);
     CheckInt(1, ok, "Init sets ok to 1");
     CheckText(DRIVER_NAME, name, "Init returns the driver name");
-    ExpectBytes(POWER_RESUME, sizeof POWER_RESUME, "Init sends the power-resume sequence");
+    EXPECT_LINE(POWER_RESUME, "Init sends the power-resume sequence");
 }
 
 bool StartDriver(DriverApi *api, const char *parameters)
@@ -47,7 +47,7 @@ bool StartDriver(DriverApi *api, const char *parameters)
 void DoneAndUnload(DriverApi *api)
 {
     api->Done();
-    ExpectBytes(CLOSING, sizeof CLOSING, "Done sends the closing sequence");
+    EXPECT_LINE(CLOSING, "Done sends the closing sequence");
     UnloadDriver(api);
 }
 

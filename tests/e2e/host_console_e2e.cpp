@@ -63,22 +63,13 @@ static void CommandsReachTheModule(void)
         "> init 20 2 default\r\n  ok=1 \"KESMARD v" EXPECTED_VERSION "\"\r\n> pos 1 2", ""};
     DrainLine();
     RunCase(CONSOLE, &run);
-    ExpectedRuns scene = {};
-    static const unsigned char cursor[] = CURSOR_COMMAND(0x14);
-    AddRun(&scene, POWER_RESUME, sizeof POWER_RESUME);  // init
-    AddRun(&scene, cursor, sizeof cursor);              // pos 1 2
-    AddText(&scene, "\\Hi!\x1B");                      // write
-    AddRun(&scene, CLOSING, sizeof CLOSING);            // done
-    ExpectRuns(&scene, "the commands' bytes, in order");
+    EXPECT_LINE(POWER_RESUME CURSOR_AT("\x14") "\\Hi!\x1B" CLOSING, "the commands' bytes, in order");
 
     WriteWholeFile("scene.txt", "# a comment, then a blank line\r\n\r\ninit 20 2 default\r\nwrite  two\r\n");
     static const ConsoleCase fromScript = {"--script scene.txt", "", 0, "> write  two", ""};
     RunCase(CONSOLE, &fromScript);
     // Blanks after the first one belong to the text.
-    ExpectedRuns scriptBytes = {};
-    AddRun(&scriptBytes, POWER_RESUME, sizeof POWER_RESUME);
-    AddText(&scriptBytes, " two");
-    ExpectRuns(&scriptBytes, "the script's init and text");
+    EXPECT_LINE(POWER_RESUME " two", "the script's init and text");
 
     static const ConsoleCase fromInput = {"", "init 20 2 default\nname\nusage\ndefaults\nresume\n", 0,
                                           "  \"KESMARD v" EXPECTED_VERSION "\"\r\n> usage\r\n"
@@ -86,10 +77,7 @@ static void CommandsReachTheModule(void)
                                           "  \"COM3,9600,8,N,1\"",
                                           ""};
     RunCase(CONSOLE, &fromInput);
-    ExpectedRuns twice = {};
-    AddRun(&twice, POWER_RESUME, sizeof POWER_RESUME);
-    AddRun(&twice, POWER_RESUME, sizeof POWER_RESUME);
-    ExpectRuns(&twice, "init and resume from standard input");
+    EXPECT_LINE(POWER_RESUME POWER_RESUME, "init and resume from standard input");
 }
 
 // Registers the line's ports where the system lists its COM ports, as their
@@ -115,14 +103,9 @@ static void FailuresAreReported(void)
     static const ConsoleCase cases[] = {
         {"ports", "", 0, "COM3     COM3\r\nCOM4     COM4\r\nCOM12    \\\\.\\COM12\r\n", ""},
         {"--module missing.dll ports", "", 0, "> ports\r\nCOM", ""},
-        {"\"ports COM3\"", "", 2, "", "argument 1: unexpected 'COM3' after ports"},
         {"bogus", "", 2, "", "host_console: argument 1: unknown command 'bogus'"},
         {"\"init 20 2 default\" \"pos 1 256\"", "", 2, "",
          "argument 2: bad number '256' for Y: use 0 to 255"},
-        {"\"pos 1\"", "", 2, "", "Y is missing: use pos X Y"},
-        {"\"write \\x4\"", "", 2, "", "bad escape at character 1"},
-        {"\"init 20 2\"", "", 2, "", "PARAMETERS are missing"},
-        {"\"done now\"", "", 2, "", "unexpected 'now' after done"},
         {"--script missing.txt", "", 2, "", "cannot read the script missing.txt"},
         {"--frobnicate", "", 2, "", "unknown option '--frobnicate'"},
         {"", "name\nfrobnicate\n", 2, "> name", "standard input line 2: unknown command"},
@@ -162,31 +145,6 @@ static bool WaitForPart(const char *path, const char *part, unsigned long limitM
     return true;
 }
 
-// The bytes of a trace the display saved, "OFFSET  1B 02 ..." a line, each
-// line's offset checked against the bytes before it.
-static size_t TraceBytes(const char *trace, unsigned char *bytes, size_t size)
-{
-    size_t count = 0;
-    while (*trace) {
-        char line[128];
-        size_t length = strcspn(trace, "\n");
-        snprintf(line, sizeof line, "%.*s", (int)length, trace);
-        trace += length + (trace[length] == '\n');
-        unsigned long offset = 0;
-        unsigned byte = 0;
-        int used = 0;
-        if (sscanf(line, "%8lX%n", &offset, &used) != 1) {
-            CheckText("a line that starts with its offset", line, "a trace line");
-            break;
-        }
-        CheckInt((long long)count, (long long)offset, "a trace line's offset");
-        for (const char *at = line + used; count < size && sscanf(at, "%2X%n", &byte, &used) == 1;
-             at += used)
-            bytes[count++] = (unsigned char)byte;
-    }
-    return count;
-}
-
 // The virtual display on the display's end (COM4) while the console drives
 // the module on COM3. The test lets go of COM4 meanwhile, so that every
 // byte reaches the display alone.
@@ -222,61 +180,35 @@ static void DisplayShowsTheConsolesScene(void)
         static char saved[OUTPUT_SIZE];
         ReadWholeFile("screen.txt", saved, sizeof saved);
         CheckText("FRESH BREAD         \r\n       $2.50        \r\n", saved, "the saved screen");
-        ExpectedRuns runs = {};
-        static const unsigned char topLeft[] = CURSOR_COMMAND(0);
-        static const unsigned char escapeCell[] = CURSOR_COMMAND(0x1B);  // pos 8 2: cell 27, ESC's value
-        AddRun(&runs, POWER_RESUME, sizeof POWER_RESUME);
-        AddRun(&runs, topLeft, sizeof topLeft);
-        AddText(&runs, "FRE");
-        AddText(&runs, "SH BREAD");
-        AddRun(&runs, escapeCell, sizeof escapeCell);
-        AddText(&runs, "$2.50");
-        AddRun(&runs, POWER_RESUME, sizeof POWER_RESUME);
-        AddRun(&runs, CLOSING, sizeof CLOSING);
+        // Offsets and bytes, 16 a line: the runs of init, pos 1 1, the two
+        // writes, pos 8 2 (cell 27, ESC's value), the last write, resume and done.
         ReadWholeFile("trace.txt", saved, sizeof saved);
-        unsigned char traced[512];
-        size_t tracedLength = TraceBytes(saved, traced, sizeof traced);
-        CheckBytes(runs.bytes, runs.length, traced, tracedLength, "the saved trace");
+        CheckText("00000000  1B 02 1B 05 1B 08 1B 0C 1B 0E 1B 20 1B 13 00 46\r\n"
+                  "00000010  52 45 53 48 20 42 52 45 41 44 1B 13 1B 24 32 2E\r\n"
+                  "00000020  35 30 1B 02 1B 05 1B 08 1B 0C 1B 0E 1B 20 1B 02\r\n",
+                  saved, "the saved trace");
     }
     CheckTrue(HoldDisplayEnd(true), "COM4 opens again for the scenarios after");
 }
 
-// A port that cannot be set up: exactly one line on standard error naming
-// the port, the step and the system's text, exit status 2, and nothing on
-// standard output. Bad options are refused before any port is opened.
+// A port that cannot be set up: a line on standard error naming the port,
+// the step and the system's text, and exit status 2. Bad options are
+// refused before any port is opened.
 static void DisplayRefusesWhatItCannotUse(void)
 {
     WriteWholeFile("not-a-port.txt", "");
-    static const struct {
-        const char *arguments;
-        const char *start;  // the line up to the system's text
-    } ports[] = {
-        {"--port COM99", "virtual_display: cannot open COM99: "},
-        {"--port not-a-port.txt", "virtual_display: cannot read the line settings of not-a-port.txt: "},
+    static const ConsoleCase cases[] = {
+        {"--port COM99 --seconds 1", "", 2, "", "virtual_display: cannot open COM99: "},
+        {"--port not-a-port.txt --seconds 1", "", 2, "",
+         "virtual_display: cannot read the line settings of not-a-port.txt: "},
         // A Linux pty refuses 9 data bits.
-        {"--port COM4 --settings 9600,9,N,1", "virtual_display: cannot set the line settings of COM4: "},
-    };
-    for (size_t i = 0; i < ARRAY_SIZE(ports); i++) {
-        char arguments[256];
-        snprintf(arguments, sizeof arguments, "%s --seconds " DISPLAY_SECONDS, ports[i].arguments);
-        const ConsoleCase run = {arguments, "", 2, "", ports[i].start};
-        static char out[OUTPUT_SIZE], err[OUTPUT_SIZE];
-        printf("    %s %s\n", DISPLAY, arguments);
-        CheckInt(2, RunBeside(DISPLAY, &run, out, err, sizeof out), "exit status");
-        CheckText("", out, "nothing on standard output");
-        size_t length = strlen(err), startLength = strlen(run.stderrPart);
-        bool oneLine = strncmp(err, run.stderrPart, startLength) == 0 && length > startLength + 2 &&
-                       err[startLength] != ' ' && strchr(err, '\n') == err + length - 1;
-        CheckTrue(oneLine, "one line: the port, the step, then the system's text");
-        if (!oneLine)
-            printf("      expected \"%s\" and a text, got \"%s\"\n", run.stderrPart, err);
-    }
-    static const ConsoleCase options[] = {
+        {"--port COM4 --settings 9600,9,N,1 --seconds 1", "", 2, "",
+         "virtual_display: cannot set the line settings of COM4: "},
         {"--port COM4 --settings 9600", "", 2, "", "virtual_display: --settings 9600: Data bits Incorrect?"},
         {"--seconds 1", "", 2, "", "virtual_display: --port NAME is missing"},
     };
-    for (size_t i = 0; i < ARRAY_SIZE(options); i++)
-        RunCase(DISPLAY, &options[i]);
+    for (size_t i = 0; i < ARRAY_SIZE(cases); i++)
+        RunCase(DISPLAY, &cases[i]);
 }
 
 static const Scenario SCENARIOS[] = {

@@ -203,7 +203,7 @@ static void HostileInit(int call)
     model.portOpen = outcome == SET_UP || outcome == REFUSED;
     model.configured = outcome == SET_UP;
     if (outcome == SET_UP)
-        ModelSends(POWER_RESUME, sizeof POWER_RESUME);
+        ModelSends(POWER_RESUME, sizeof POWER_RESUME - 1);
 }
 
 // Compares what the line carried with the model; the first difference
@@ -240,16 +240,17 @@ static void HostileCall(int call)
     } else if (pick < 60) {
         unsigned char x = HostileByte(model.columns), y = HostileByte(model.rows);
         ((SetPositionSlots)(AnyFunction)api.SetPosition)(DirtySlot(x), DirtySlot(y));
-        const unsigned char command[] = CURSOR_COMMAND(ModelCell(x, y));
-        ModelSends(command, sizeof command);
+        const unsigned char cell = ModelCell(x, y);
+        ModelSends(CURSOR_AT(""), 2);
+        ModelSends(&cell, 1);
     } else if (pick < 68) {
         api.PowerResume();
-        ModelSends(POWER_RESUME, sizeof POWER_RESUME);
+        ModelSends(POWER_RESUME, sizeof POWER_RESUME - 1);
     } else if (pick < 78) {
         HostileInit(call);
     } else if (pick < 85) {
         api.Done();
-        ModelSends(CLOSING, sizeof CLOSING);
+        ModelSends(CLOSING, sizeof CLOSING - 1);
         model.portOpen = model.configured = false;
     } else if (pick < 90) {
         const char *usage = api.Usage();
@@ -293,7 +294,7 @@ static void HostileCalls(void)
     for (int call = 0; call < HOSTILE_CALLS && api.module; call++)
         HostileCall(call);
     api.Done();
-    ModelSends(CLOSING, sizeof CLOSING);
+    ModelSends(CLOSING, sizeof CLOSING - 1);
     UnloadDriver(&api);
     CompareLine();
     char content[64];
@@ -365,14 +366,10 @@ static DWORD WINAPI FileMaker(void *)
 // The length of the whole run at line[at], or 0 when none starts there.
 static size_t WholeRunAt(const unsigned char *line, size_t left)
 {
-    const unsigned char cursor[] = CURSOR_COMMAND(0x27);
-    const struct { const void *bytes; size_t length; } runs[] = {
-        {POWER_RESUME, sizeof POWER_RESUME}, {CLOSING, sizeof CLOSING},
-        {cursor, sizeof cursor}, {THREAD_TEXT, sizeof THREAD_TEXT - 1},
-    };
+    static const char *const runs[] = {POWER_RESUME, CLOSING, CURSOR_AT("\x27"), THREAD_TEXT};
     for (size_t i = 0; i < ARRAY_SIZE(runs); i++)
-        if (runs[i].length <= left && memcmp(line, runs[i].bytes, runs[i].length) == 0)
-            return runs[i].length;
+        if (strlen(runs[i]) <= left && memcmp(line, runs[i], strlen(runs[i])) == 0)
+            return strlen(runs[i]);
     return 0;
 }
 

@@ -132,34 +132,9 @@ void ExpectBytes(const void *expected, size_t length, const char *what)
     CheckBytes(expected, length, got, gotLength, what);
 }
 
-void ExpectText(const char *expected, const char *what)
-{
-    ExpectBytes(expected, strlen(expected), what);
-}
-
 void ExpectNothing(const char *what)
 {
     ExpectBytes("", 0, what);
-}
-
-void AddRun(ExpectedRuns *runs, const void *bytes, size_t count)
-{
-    if (runs->length + count > sizeof runs->bytes) {
-        CheckTrue(false, "the expected runs fit their buffer");
-        return;
-    }
-    memcpy(runs->bytes + runs->length, bytes, count);
-    runs->length += count;
-}
-
-void AddText(ExpectedRuns *runs, const char *text)
-{
-    AddRun(runs, text, strlen(text));
-}
-
-void ExpectRuns(const ExpectedRuns *runs, const char *what)
-{
-    ExpectBytes(runs->bytes, runs->length, what);
 }
 
 // Sends an action line on the control port and awaits the runner's answer,

@@ -32,19 +32,10 @@ size_t ReceiveLine(size_t expected, const unsigned char **bytes);
 
 // Checks that exactly these bytes arrived since the last check.
 void ExpectBytes(const void *expected, size_t length, const char *what);
-void ExpectText(const char *expected, const char *what);
 void ExpectNothing(const char *what);
-
-// The bytes a scenario expects, put together run by run.
-struct ExpectedRuns {
-    unsigned char bytes[512];
-    size_t length;
-};
-
-// Appends a run; one that does not fit is a failed check.
-void AddRun(ExpectedRuns *runs, const void *bytes, size_t count);
-void AddText(ExpectedRuns *runs, const char *text);
-void ExpectRuns(const ExpectedRuns *runs, const char *what);
+// The same for the bytes of a string literal, zero bytes included
+// (display_bytes.h).
+#define EXPECT_LINE(literal, what) ExpectBytes(literal, sizeof literal - 1, what)
 
 // Asks the runner to pull the line (the pty pair and its COM names vanish,
 // as when a USB serial adapter is pulled) or to plug in a new one under the

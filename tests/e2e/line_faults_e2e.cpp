@@ -43,7 +43,7 @@ static void LineVanishes(void)
     if (!StartDriver(&api, LOGGED_PARAMETERS))
         return;
     api.Write("before");
-    ExpectText("before", "a text before the line vanishes");
+    EXPECT_LINE("before", "a text before the line vanishes");
     if (UnplugLine()) {
         api.Write("lost");
         api.SetPosition(1, 2);
@@ -93,13 +93,13 @@ static void PulledLineThenInit(void)
         ok = 0xAA;
         CheckText(DRIVER_NAME, api.Init(20, 2, GOOD_PARAMETERS, &ok), "Init once the line is back");
         CheckInt(1, ok, "ok 1 once the line is back");
-        ExpectBytes(POWER_RESUME, sizeof POWER_RESUME, "the display is woken on the new line");
+        EXPECT_LINE(POWER_RESUME, "the display is woken on the new line");
         api.Write("back");
-        ExpectText("back", "texts reach the display again");
+        EXPECT_LINE("back", "texts reach the display again");
         api.Init(20, 2, GOOD_PARAMETERS, &ok);
         ExpectNothing("a port that answers is not set up again");
         api.Done();
-        ExpectBytes(CLOSING, sizeof CLOSING, "Done");
+        EXPECT_LINE(CLOSING, "Done");
     }
     UnloadDriver(&api);
 
@@ -111,16 +111,6 @@ static void PulledLineThenInit(void)
         LOGGED_SET_UP_LINES, "Write back", "Done Bye",
     };
     ExpectLog(entries, ARRAY_SIZE(entries), "each set-up with the line gone is logged");
-}
-
-// Checks that the power-resume sequence arrived, then text: a display set
-// up again before the call's own bytes.
-static void ExpectWokenThen(const char *text, const char *what)
-{
-    ExpectedRuns woken = {};
-    AddRun(&woken, POWER_RESUME, sizeof POWER_RESUME);
-    AddText(&woken, text);
-    ExpectRuns(&woken, what);
 }
 
 // The lines a try of the module's own to set the port up again logs.
@@ -138,7 +128,7 @@ static void WritesBringTheDisplayBack(void)
     unsigned char ok = 0;
     api.Init(40, 4, LOGGED_PARAMETERS, &ok);
     CheckInt(1, ok, "Init on 40 x 4");
-    ExpectBytes(POWER_RESUME, sizeof POWER_RESUME, "the power-resume sequence");
+    EXPECT_LINE(POWER_RESUME, "the power-resume sequence");
     if (UnplugLine()) {
         api.Write("lost");
         api.SetPosition(1, 4);
@@ -158,10 +148,9 @@ static void WritesBringTheDisplayBack(void)
     if (PlugLine()) {
         Sleep(RECONNECT_WAIT_MS);
         api.Write("back");
-        ExpectWokenThen("back", "the display is woken, then the text follows");
+        EXPECT_LINE(POWER_RESUME "back", "the display is woken, then the text follows");
         api.SetPosition(1, 4);
-        const unsigned char lastRow[] = CURSOR_COMMAND(0x78);
-        ExpectBytes(lastRow, sizeof lastRow, "row 4 of the 40 x 4 geometry");
+        EXPECT_LINE(CURSOR_AT("\x78"), "row 4 of the 40 x 4 geometry");
     }
     DoneAndUnload(&api);
 
@@ -276,7 +265,7 @@ static void ShortWriteOnBackedUpLine(void)
     AddEntry(&log, "SetPosition x=1, y=1");
     FlowAgain();
     api.Write("flowing");
-    ExpectText("flowing", "once the far end reads, the text goes out with no set-up");
+    EXPECT_LINE("flowing", "once the far end reads, the text goes out with no set-up");
     AddEntry(&log, "Write flowing");
 
     // A second stall is logged again; Init keeps the held port, and Done
@@ -321,7 +310,7 @@ static void RefusedPortBacksUp(void)
     FillLine();
     FlowAgain();
     api.Write("still open");
-    ExpectText("still open", "texts reach the port left open");
+    EXPECT_LINE("still open", "texts reach the port left open");
     ExpectSetUp(&api, GOOD_PARAMETERS);
     DoneAndUnload(&api);
 }

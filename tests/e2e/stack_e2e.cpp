@@ -69,14 +69,8 @@ static void StackPerExport(void)
     CheckInt(1, ok, "Init through the bare pointer succeeded");
     // Init set up 20 x 2 (the low bytes), Init@16 found it set up; then two
     // of each run, the cursor at column 1 of row 2.
-    ExpectedRuns line = {};
-    static const unsigned char cursor[] = CURSOR_COMMAND(0x14);
-    for (int run = 0; run < 3; run++)
-        AddRun(&line, POWER_RESUME, sizeof POWER_RESUME);
-    AddRun(&line, cursor, sizeof cursor);
-    AddRun(&line, cursor, sizeof cursor);
-    AddText(&line, "stackstack");
-    ExpectRuns(&line, "each call did its work");
+    EXPECT_LINE(POWER_RESUME POWER_RESUME POWER_RESUME CURSOR_AT("\x14") CURSOR_AT("\x14") "stackstack",
+                "each call did its work");
     DoneAndUnload(&api);
 }
 

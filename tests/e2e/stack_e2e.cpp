@@ -1,7 +1,7 @@
-// The group "stack": every export of the real module called through a bare
-// pointer by an assembly trampoline. Each must leave the stack pointer as
-// the machine's convention asks (on i386, stdcall: it removes exactly its
-// arguments) and keep the callee-saved registers.
+// The group "stack", on i386: every export of the real module called
+// through a bare pointer by an assembly trampoline. Each must keep stdcall,
+// removing exactly its arguments from the stack, and keep the callee-saved
+// registers EBX, ESI and EDI.
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
@@ -10,7 +10,72 @@
 #include "driver_api.h"
 #include "harness.h"
 #include "line.h"
-#include "stack_trampoline.h"
+
+// Calls function with count arguments (args[0] first, as the C declaration
+// lists them), pushed last first as stdcall and cdecl callers do, and
+// returns how far the stack pointer moved over the call: 0 when the callee
+// removed exactly its arguments. *registersKept is 1 when EBX, ESI and EDI
+// came back as they were.
+extern "C" long CallThroughPointer(FARPROC function, const UINT_PTR *args, int count,
+                                   int *registersKept);
+// Controls, each called with two arguments: one keeps the convention, one
+// leaves the stack pointer 8 bytes off, one changes EBX.
+extern "C" void KeepsConvention(void);
+extern "C" void ShiftsStack(void);
+extern "C" void ClobbersRegister(void);
+
+asm(R"(
+    .text
+    .globl _CallThroughPointer
+_CallThroughPointer:
+    pushl %ebp
+    movl %esp, %ebp
+    pushl %ebx
+    pushl %esi
+    pushl %edi
+    subl $4, %esp
+    movl %esp, -16(%ebp)        # the stack pointer before the arguments
+    movl $0x5EB0B0B0, %ebx      # values the callee must give back
+    movl $0x5E51E51E, %esi
+    movl $0x5ED1ED1E, %edi
+    movl 12(%ebp), %edx
+    movl 16(%ebp), %ecx
+1:  testl %ecx, %ecx            # push the arguments, last first
+    jz 2f
+    pushl -4(%edx,%ecx,4)
+    decl %ecx
+    jmp 1b
+2:  call *8(%ebp)
+    movl %esp, %eax
+    subl -16(%ebp), %eax
+    xorl %ecx, %ecx
+    cmpl $0x5EB0B0B0, %ebx
+    jne 3f
+    cmpl $0x5E51E51E, %esi
+    jne 3f
+    cmpl $0x5ED1ED1E, %edi
+    jne 3f
+    incl %ecx
+3:  movl 20(%ebp), %edx
+    movl %ecx, (%edx)
+    leal -12(%ebp), %esp
+    popl %edi
+    popl %esi
+    popl %ebx
+    popl %ebp
+    ret
+
+    .globl _KeepsConvention     # stdcall with two arguments
+_KeepsConvention:
+    ret $8
+    .globl _ShiftsStack         # cdecl: leaves its 8 bytes to the caller
+_ShiftsStack:
+    ret
+    .globl _ClobbersRegister
+_ClobbersRegister:
+    xorl %ebx, %ebx
+    ret $8
+)");
 
 static DriverApi api;
 
@@ -22,8 +87,7 @@ static long StackDrift(FARPROC function, const UINT_PTR *args, int count, const 
     int registersKept = 0;
     long drift = CallThroughPointer(function, args, count, &registersKept);
     char what[128];
-    snprintf(what, sizeof what, "%s %s %s", name, keepsRegisters ? "keeps" : "changes",
-             CALLEE_SAVED_REGISTERS);
+    snprintf(what, sizeof what, "%s %s EBX, ESI and EDI", name, keepsRegisters ? "keeps" : "changes");
     CheckInt(keepsRegisters, registersKept, what);
     return drift;
 }

@@ -23,6 +23,7 @@ TEST(ParseCommand, GoodLines)
         {"write   $2.50", COMMAND_WRITE, 0, 0, "  $2.50"},  // one blank separates
         {"write", COMMAND_WRITE, 0, 0, ""},
         {"write Caf\\xE9\\x1b", COMMAND_WRITE, 0, 0, "Caf\xE9\x1B"},
+        {"write C:\\\\x41\\\\", COMMAND_WRITE, 0, 0, "C:\\x41\\"},  // an escaped backslash starts no escape
         {"pos 1 2", COMMAND_POS, 1, 2, ""},
         {"  pos 0 0  ", COMMAND_POS, 0, 0, ""},
         {"sleep 3600000", COMMAND_SLEEP, 3600000, 0, ""},

@@ -26,23 +26,6 @@ TEST(ParseNumber, DigitsWithinTheMaximum)
     }
 }
 
-TEST(UnescapeText, EscapesBecomeBytes)
-{
-    const struct { const char *text, *bytes; } cases[] = {
-        {"plain text", "plain text"},
-        {"\\x1B\\x13\\x14", "\x1B\x13\x14"},
-        {"\\xe9t\\xE9", "\xE9t\xE9"},
-        {"C:\\\\dir", "C:\\dir"},
-        {"\\\\x41", "\\x41"},  // an escaped backslash does not start an escape
-        {"", ""},
-    };
-    for (const auto &c : cases) {
-        char out[64], error[128] = "";
-        ASSERT_TRUE(UnescapeText(c.text, out, sizeof out, error, sizeof error)) << c.text << error;
-        EXPECT_EQ(std::string(c.bytes), std::string(out)) << c.text;
-    }
-}
-
 TEST(UnescapeText, BadEscapesAreRefused)
 {
     const struct { const char *text, *message; } cases[] = {

@@ -32,10 +32,13 @@ static DriverApi api;
 // up again by itself, and between such tries (a second).
 enum { RECONNECT_WAIT_MS = 1200 };
 
-// A USB serial adapter pulled between calls: every call still returns at
-// once, the failed write is logged and the calls after it send nothing
-// until the module may try again. Done still tries its closing sequence and
-// closes the dead port, and after Done nothing is set up by itself.
+// A USB serial adapter pulled between calls. Init on the held port reads
+// its state first: it truthfully fails while the line is gone and wakes the
+// display once the line is back, without a write having to fail first.
+// A write on the vanished line is logged, and the calls after it return at
+// once and send nothing until the module may try again. Done still tries
+// its closing sequence and closes the dead port, and after Done nothing is
+// set up by itself.
 static void LineVanishes(void)
 {
     ProcessProbe before, after;
@@ -44,6 +47,21 @@ static void LineVanishes(void)
         return;
     api.Write("before");
     EXPECT_LINE("before", "a text before the line vanishes");
+    unsigned char ok = 0xAA;
+    char openError[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(openError, "Serial Port does not exist", ERROR_FILE_NOT_FOUND);
+    if (UnplugLine()) {
+        CheckText(openError, api.Init(20, 2, GOOD_PARAMETERS, &ok), "Init with the line gone");
+        CheckInt(0, ok, "ok 0 while the port cannot be opened");
+    }
+    if (PlugLine()) {
+        CheckText(DRIVER_NAME, api.Init(20, 2, GOOD_PARAMETERS, &ok), "Init once the line is back");
+        CheckInt(1, ok, "ok 1 once the line is back");
+        api.Write("back");
+        EXPECT_LINE(POWER_RESUME "back", "the display is woken on the new line, and texts follow");
+        api.Init(20, 2, GOOD_PARAMETERS, &ok);
+        ExpectNothing("a port that answers is not set up again");
+    }
     if (UnplugLine()) {
         api.Write("lost");
         api.SetPosition(1, 2);
@@ -59,58 +77,19 @@ static void LineVanishes(void)
     }
     UnloadDriver(&api);
 
-    char writeError[COMPOSED_TEXT_SIZE], noPort[COMPOSED_TEXT_SIZE];
+    char doesNotExist[COMPOSED_TEXT_SIZE], writeError[COMPOSED_TEXT_SIZE], noPort[COMPOSED_TEXT_SIZE];
+    ExpectedErrorText(doesNotExist, "Serial Port does not exist", ERROR_FILE_NOT_FOUND, true);
     ExpectedErrorText(writeError, "Error writing string", LINE_GONE_ERROR, true);
     ExpectedErrorText(noPort, "Error writing string", ERROR_INVALID_HANDLE, true);
     const char *const entries[] = {
-        BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
-        "Write before", "Write lost", writeError, "SetPosition x=1, y=2", writeError, "Done Bye",
+        BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES, "Write before",
+        LOGGED_SET_UP_LINES, doesNotExist, LOGGED_SET_UP_LINES, "Write back",
+        "Write lost", writeError, "SetPosition x=1, y=2", writeError, "Done Bye",
         "Write after done", noPort, noPort,
     };
-    ExpectLog(entries, ARRAY_SIZE(entries), "the failed writes are logged, Done's included");
+    ExpectLog(entries, ARRAY_SIZE(entries), "each set-up and failed write is logged, Done's included");
     TakeProcessProbe(&after);
     CheckInt(before.openHandles, after.openHandles, "no handle left behind, the dead port's included");
-}
-
-// Init on a port whose line has gone reads the port's state first: it
-// truthfully fails while the line is gone and brings the display back once
-// the line has returned, without a write having to fail first.
-static void PulledLineThenInit(void)
-{
-    if (!StartDriver(&api, LOGGED_PARAMETERS))
-        return;
-    char openError[COMPOSED_TEXT_SIZE];
-    ExpectedErrorText(openError, "Serial Port does not exist", ERROR_FILE_NOT_FOUND);
-    unsigned char ok = 0xAA;
-    if (UnplugLine()) {
-        for (int attempt = 0; attempt < 2; attempt++) {
-            ok = 0xAA;
-            CheckText(openError, api.Init(20, 2, GOOD_PARAMETERS, &ok), "Init with the line gone");
-            CheckInt(0, ok, "ok 0 while the port cannot be opened");
-        }
-    }
-    if (PlugLine()) {
-        ok = 0xAA;
-        CheckText(DRIVER_NAME, api.Init(20, 2, GOOD_PARAMETERS, &ok), "Init once the line is back");
-        CheckInt(1, ok, "ok 1 once the line is back");
-        EXPECT_LINE(POWER_RESUME, "the display is woken on the new line");
-        api.Write("back");
-        EXPECT_LINE("back", "texts reach the display again");
-        api.Init(20, 2, GOOD_PARAMETERS, &ok);
-        ExpectNothing("a port that answers is not set up again");
-        api.Done();
-        EXPECT_LINE(CLOSING, "Done");
-    }
-    UnloadDriver(&api);
-
-    char doesNotExist[COMPOSED_TEXT_SIZE];
-    ExpectedErrorText(doesNotExist, "Serial Port does not exist", ERROR_FILE_NOT_FOUND, true);
-    const char *const entries[] = {
-        BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
-        LOGGED_SET_UP_LINES, doesNotExist, LOGGED_SET_UP_LINES, doesNotExist,
-        LOGGED_SET_UP_LINES, "Write back", "Done Bye",
-    };
-    ExpectLog(entries, ARRAY_SIZE(entries), "each set-up with the line gone is logged");
 }
 
 // The lines a try of the module's own to set the port up again logs.
@@ -317,7 +296,6 @@ static void RefusedPortBacksUp(void)
 
 static const Scenario SCENARIOS[] = {
     {"line_vanishes", LineVanishes},
-    {"pulled_line_then_init", PulledLineThenInit},
     {"writes_bring_the_display_back", WritesBringTheDisplayBack},
     {"short_write_on_backed_up_line", ShortWriteOnBackedUpLine},
     {"refused_port_backs_up", RefusedPortBacksUp},

@@ -98,30 +98,6 @@ TEST(ReadPortSettings, OverlongFieldsDoNotShiftLaterFields)
                    "COM5," + std::string(100, '9') + ",7,O,2");
 }
 
-// What the port field read as, before any rewrite; the keyword has none.
-TEST(ReadPortSettings, PortFieldAsRead)
-{
-    const struct { const char *parameters; bool read; const char *field; int number; } cases[] = {
-        {"defaultLog", false, "", 0},
-        {"COM12,9600,8,N,1", true, "COM12", 12},
-        {"COM3,9600,,N,1", true, "COM3", 3},  // read even when a later field fails
-        {"C1,9600,8,N,1", true, "C1", 3},     // the digit left from "COM3"
-        {"COM,9600,8,N,1", true, "COM", 0},
-        {",9600,8,N,1", true, "", 3},
-    };
-    for (const auto &c : cases) {
-        PortSettings settings;
-        PortFieldReading portField;
-        ReadPortSettings(c.parameters, &settings, &portField);
-        SCOPED_TRACE(c.parameters);
-        EXPECT_EQ(c.read, portField.read) << "port field read";
-        if (!c.read)
-            continue;
-        EXPECT_STREQ(c.field, portField.field) << "port field";
-        EXPECT_EQ(c.number, portField.portNumber) << "port number";
-    }
-}
-
 // Milliseconds a byte: 10 while a character takes at most 10 ms on the
 // line, else 1.5 character times rounded up.
 TEST(WriteTimeoutPerByte, CoversTheCharacterTime)

@@ -8,39 +8,12 @@
 
 namespace {
 
-TEST(ParseNumber, DigitsWithinTheMaximum)
+// Bad escapes and zero bytes: the command table (console_commands_test).
+TEST(UnescapeText, LongerThanTheBufferIsRefused)
 {
-    const struct { const char *text; unsigned long maximum; bool good; unsigned long value; } cases[] = {
-        {"0", 255, true, 0},        {"255", 255, true, 255},   {"007", 255, true, 7},
-        {"256", 255, false, 0},     {"", 255, false, 0},       {"-1", 255, false, 0},
-        {"+1", 255, false, 0},      {"1x", 255, false, 0},     {" 1", 255, false, 0},
-        {"7", 5, false, 0},         // a single digit above a small maximum
-        {"4294967295", 4294967295UL, true, 4294967295UL},
-        {"4294967296", 4294967295UL, false, 0},
-        {"99999999999999999999999", 3600000, false, 0},  // no overflow on the way
-    };
-    for (const auto &c : cases) {
-        unsigned long value = 12345;
-        EXPECT_EQ(c.good, ParseNumber(c.text, strlen(c.text), c.maximum, &value)) << c.text;
-        EXPECT_EQ(c.good ? c.value : 12345, value) << c.text;
-    }
-}
-
-TEST(UnescapeText, BadEscapesAreRefused)
-{
-    const struct { const char *text, *message; } cases[] = {
-        {"a\\q", "bad escape at character 2"},
-        {"\\x4", "bad escape at character 1"},
-        {"\\xG0", "bad escape at character 1"},
-        {"end\\", "bad escape at character 4"},
-        {"ab\\x00", "\\x00 at character 3: a text cannot carry a zero byte"},
-        {"123456789", "text longer than 8 bytes"},
-    };
-    for (const auto &c : cases) {
-        char out[9], error[128] = "";
-        EXPECT_FALSE(UnescapeText(c.text, out, sizeof out, error, sizeof error)) << c.text;
-        EXPECT_NE(nullptr, strstr(error, c.message)) << c.text << " gave: " << error;
-    }
+    char out[9], error[128] = "";
+    EXPECT_FALSE(UnescapeText("123456789", out, sizeof out, error, sizeof error));
+    EXPECT_NE(nullptr, strstr(error, "text longer than 8 bytes")) << error;
 }
 
 TEST(EscapeText, ControlBytesVisibleAndReversible)

@@ -83,8 +83,16 @@ exec 3<>"$work/control-runner"
 cd "$work"
 wine "$program" "$module" "$@" 2>"$work/wine-stderr.log" &
 wine_pid=$!
+# A read that times out within a line keeps what it has read: the rest of
+# the action follows.
+pending=
 while kill -0 "$wine_pid" 2>/dev/null; do
-    read -r -t 0.1 action <&3 || continue
+    if ! read -r -t 0.1 part <&3; then
+        pending+=$part
+        continue
+    fi
+    action=$pending$part
+    pending=
     case $action in
         unplug) unplug ;;
         plug) unplug; plug ;;

@@ -241,7 +241,7 @@ static void HostileCall(int call)
         unsigned char x = HostileByte(model.columns), y = HostileByte(model.rows);
         ((SetPositionSlots)(AnyFunction)api.SetPosition)(DirtySlot(x), DirtySlot(y));
         const unsigned char cell = ModelCell(x, y);
-        ModelSends(CURSOR_AT(""), 2);
+        ModelSends(CURSOR_AT(""), 2);  // the command's two bytes, then the cell
         ModelSends(&cell, 1);
     } else if (pick < 68) {
         api.PowerResume();

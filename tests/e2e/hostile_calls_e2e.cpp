@@ -367,9 +367,11 @@ static DWORD WINAPI FileMaker(void *)
 static size_t WholeRunAt(const unsigned char *line, size_t left)
 {
     static const char *const runs[] = {POWER_RESUME, CLOSING, CURSOR_AT("\x27"), THREAD_TEXT};
-    for (size_t i = 0; i < ARRAY_SIZE(runs); i++)
-        if (strlen(runs[i]) <= left && memcmp(line, runs[i], strlen(runs[i])) == 0)
-            return strlen(runs[i]);
+    for (size_t i = 0; i < ARRAY_SIZE(runs); i++) {
+        size_t length = strlen(runs[i]);
+        if (length <= left && memcmp(line, runs[i], length) == 0)
+            return length;
+    }
     return 0;
 }
 

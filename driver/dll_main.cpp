@@ -9,16 +9,15 @@
 // Loading makes the module lock. Unloading by FreeLibrary lets the port and
 // the log stream go, so that a later load in the same process opens both
 // afresh, sending nothing. Output a backed-up port still holds (a line held
-// by flow control) is discarded first, so the close cannot wait for it; on
-// a flowing line the last bytes are let go out. A
-// host must not unload the module while another of its threads is inside
-// a call. At process exit the system closes everything itself.
+// by flow control) is discarded by the close, so it cannot wait for it; on
+// a flowing line the last bytes are let go out. A host must not unload the
+// module while another of its threads is inside a call. At process exit the
+// system closes everything itself.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH)
         CreateModuleLock();
     if (reason == DLL_PROCESS_DETACH && reserved == NULL) {
-        DiscardHeldOutput();
         ClosePort();
         CloseLog();
         DestroyModuleLock();

@@ -4,16 +4,19 @@
 // Every entry point is thin: the bytes come from the display command set and
 // go out through WritePort, the only path to the display. Texts handed back
 // are zero-terminated and owned by the module; the host never frees them.
-// Every entry point but the two constant ones holds the module lock for its
-// whole call, so the host's threads take turns.
+// Every entry point but the two constant ones and Status holds the module
+// lock for its whole call, so the host's threads take turns.
 #include <stdio.h>
 #include <string.h>
+
+#include <atomic>
 
 #include "display_commands.h"
 #include "driver_texts.h"
 #include "module_base_name.h"
 #include "module_lock.h"
 #include "tick_clock.h"
+#include "../include/KESMARD.h"
 #include "../log/debug_log.h"
 #include "../serial/error_text.h"
 #include "../serial/port_settings.h"
@@ -24,10 +27,10 @@
 
 // Longest text Write sends: its working buffer holds 255 characters and the
 // terminator, and the rest of a longer text is dropped.
-enum { WRITE_TEXT_LIMIT = 255 };
+enum { WRITE_TEXT_LIMIT = LONGEST_RUN };
 
-// How long after a refused write the module first sets the port up again
-// by itself, and how long it waits between such tries.
+// How long after the port was lost the module first sets it up again by
+// itself, and how long it waits between such tries.
 enum { RECONNECT_INTERVAL_MS = 1000 };
 
 struct DisplayGeometry {
@@ -36,7 +39,7 @@ struct DisplayGeometry {
 };
 
 // The set-up of the host's latest Init, which the module restores by itself
-// when a write on it is refused (a USB adapter pulled and plugged back).
+// when its port is lost (a USB adapter pulled and plugged back).
 // Only a set-up changes the geometry, so the geometry is still its own.
 struct LastSetUp {
     bool wanted;                       // it succeeded, and neither Done nor another set-up came since
@@ -50,7 +53,12 @@ static struct {
     DisplayGeometry geometry;           // cells the cursor address is computed on
     char driverName[DRIVER_NAME_SIZE];  // rebuilt on every request for the name
     LastSetUp lastSetUp;                // what a lost port is set up again with
-} driver = {{20, 2}, "", {}};
+    char initFailure[ERROR_TEXT_SIZE];  // Init's failure text, which only another Init rewrites
+} driver = {{20, 2}, "", {}, ""};
+
+// The state the latest call left, for a Status call that comes while
+// another thread's call holds the lock.
+static std::atomic<int> publishedStatus(DISPLAYDLL_STATUS_NOT_SET_UP);
 
 static const char *DriverName(void)
 {
@@ -58,28 +66,49 @@ static const char *DriverName(void)
     return driver.driverName;
 }
 
-// Writes one run. A write cut short by the line's timeouts leaves the port
-// as it is: the line is held or slow, not lost, so the next call's bytes go
-// out as usual, and such writes are logged once per stall. The rest of a
-// cut run is not resent, so the display takes the next bytes as its rest:
-// what it shows next may be garbled. Returns the text of a write the port
-// refused, which lost the port, or 0.
+// What Status answers, from the module's state.
+static int CurrentStatus(void)
+{
+    if (!driver.lastSetUp.wanted)
+        return DISPLAYDLL_STATUS_NOT_SET_UP;
+    if (!PortIsConfigured())
+        return DISPLAYDLL_STATUS_LOST;
+    return PortIsBackedUp() ? DISPLAYDLL_STATUS_BACKED_UP : DISPLAYDLL_STATUS_READY;
+}
+
+// Lets go of the module lock, leaving the state for Status calls meanwhile.
+static void Leave(void)
+{
+    publishedStatus.store(CurrentStatus());
+    UnlockModule();
+}
+
+// The port is gone: the wait before it is set up again starts now.
+static void PortLost(void)
+{
+    driver.lastSetUp.lastTryMs = TickMilliseconds();
+}
+
+// Writes one run. A stalled write (the line held or slow) leaves the port
+// as it is, so the next call's bytes go out as usual, and is logged when
+// the stall starts. The rest of a cut run is not resent, so the display
+// takes the next bytes as its rest: what it shows next may be garbled.
+// Returns the text of a write that lost the port, or 0.
 static const char *WriteRun(const void *bytes, unsigned long count)
 {
-    bool stalled = PortIsBackedUp();
-    const char *failure = WritePort(bytes, count);
-    if (failure && PortIsConfigured()) {
-        if (!stalled)
-            LogLine("Error", failure);
+    bool backedUp = PortIsBackedUp();
+    const char *failure;
+    WriteOutcome outcome = WritePort(bytes, count, &failure);
+    if (outcome == WRITE_STALLED && !backedUp)
+        LogLine("Error", failure);
+    if (outcome != WRITE_LOST)
         return 0;
-    }
-    if (failure)
-        driver.lastSetUp.lastTryMs = TickMilliseconds();
+    PortLost();
     return failure;
 }
 
-// Sends one run of a host's call; a refused write is logged and starts the
-// wait before the port is set up again.
+// Sends one run of a host's call; a write that lost the port is logged and
+// starts the wait before the port is set up again.
 static void Send(const void *bytes, unsigned long count)
 {
     const char *failure = WriteRun(bytes, count);
@@ -97,16 +126,22 @@ static void LogPortField(const PortFieldReading *portField, const PortSettings *
     LogFormatted("Init", "port=%s, num=%d", settings->portPath, portField->portNumber);
 }
 
+// The settings, and whether the line is so slow that the write bound cuts
+// long runs.
 static void LogSettings(const PortSettings *settings)
 {
     LogFormatted("Init", "%s,%d,%d,%d,%d", settings->portPath, settings->baudRate,
                  settings->dataBits, settings->parityCode, settings->stopBitsCode);
+    unsigned carried = BytesWithinBound(settings);
+    if (carried < LONGEST_RUN)
+        LogFormatted("Init", "Line too slow: a write ends after %d ms, writes of more than %u bytes are cut",
+                     WRITE_BOUND_MS, carried);
 }
 
 // Sets up the display: reads the parameters, opens and configures the
 // port and sends the power-resume sequence. Returns 0 or the failure text;
-// a refused power-resume write is no failure of the set-up, since the
-// module then sets the port up again by itself.
+// a power-resume write that lost the port is no failure of the set-up,
+// since the module then sets the port up again by itself.
 static const char *SetUpDisplay(unsigned char columns, unsigned char rows, const char *parameters)
 {
     ApplyLogSuffix(parameters);
@@ -143,7 +178,7 @@ static const char *SetUpDisplay(unsigned char columns, unsigned char rows, const
 }
 
 // Sets the last set-up's port up again, power-resume sequence included, for
-// a display lost to a refused write. A series of failing tries logs its
+// a display whose port was lost. A series of failing tries logs its
 // error when it starts and again only when the text changes.
 static void Reconnect(void)
 {
@@ -165,8 +200,8 @@ static void Reconnect(void)
     snprintf(last->triesError, sizeof last->triesError, "%s", failure);
 }
 
-// Whether a call's bytes go out. Once a write on the host's set-up has been
-// refused, a call first sets it up again, at most once a second; a call
+// Whether a call's bytes go out. Once the port of the host's set-up was
+// lost, a call first sets it up again, at most once a second; a call
 // between tries is dropped: it sends nothing and returns at once.
 static bool ReadyToSend(void)
 {
@@ -196,8 +231,12 @@ ENTRY_POINT const char *DISPLAYDLL_Init(unsigned char columns, unsigned char row
         failure = SetUpDisplay(columns, rows, parameters ? parameters : "");
     if (ok)
         *ok = failure == 0;
-    const char *result = failure ? failure : DriverName();
-    UnlockModule();
+    // A failure is copied, so that a failing call on another thread cannot
+    // rewrite it while the host reads it.
+    if (failure)
+        snprintf(driver.initFailure, sizeof driver.initFailure, "%s", failure);
+    const char *result = failure ? driver.initFailure : DriverName();
+    Leave();
     return result;
 }
 
@@ -210,7 +249,7 @@ ENTRY_POINT void DISPLAYDLL_Done(void)
     LogLine("Done", "Bye");
     ClosePort();
     driver.lastSetUp.wanted = false;
-    UnlockModule();
+    Leave();
 }
 
 // Sends the text unchanged, without its terminator, in one write: at most
@@ -227,7 +266,7 @@ ENTRY_POINT void DISPLAYDLL_Write(const char *text)
     LogLine("Write", working);
     if (send)
         Send(working, length);
-    UnlockModule();
+    Leave();
 }
 
 // Moves the cursor to column x, row y, both counted from 1.
@@ -240,7 +279,7 @@ ENTRY_POINT void DISPLAYDLL_SetPosition(unsigned char x, unsigned char y)
     CursorPositionCommand(command, x, y, driver.geometry.columns, driver.geometry.rows);
     if (send)
         Send(command, sizeof command);
-    UnlockModule();
+    Leave();
 }
 
 // Sends the power-resume sequence, for a display that lost power.
@@ -249,7 +288,7 @@ ENTRY_POINT void DISPLAYDLL_PowerResume(void)
     LockModule();
     if (ReadyToSend())
         Send(PowerResumeSequence, sizeof PowerResumeSequence);
-    UnlockModule();
+    Leave();
 }
 
 // Constants: these two never wait for another thread's call.
@@ -268,6 +307,23 @@ ENTRY_POINT const char *DISPLAYDLL_DriverName(void)
 {
     LockModule();
     const char *name = DriverName();
-    UnlockModule();
+    Leave();
     return name;
+}
+
+// Whether the display can be reached, sending nothing: not set up, ready,
+// backed up or lost. A held port is asked for its state, so a pulled
+// adapter shows here before any write fails. While another thread's call
+// holds the lock, the state that call found is answered at once.
+ENTRY_POINT int DISPLAYDLL_Status(void)
+{
+    if (!TryLockModule())
+        return publishedStatus.load();
+    if (driver.lastSetUp.wanted && PortIsConfigured() && !PortAnswers()) {
+        ClosePort();
+        PortLost();
+    }
+    int status = CurrentStatus();
+    Leave();
+    return status;
 }

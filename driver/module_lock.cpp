@@ -25,3 +25,8 @@ void UnlockModule(void)
 {
     LeaveCriticalSection(&moduleLock);
 }
+
+bool TryLockModule(void)
+{
+    return TryEnterCriticalSection(&moduleLock) != 0;
+}

@@ -12,3 +12,6 @@ void DestroyModuleLock(void);
 // call; a call from another thread waits meanwhile.
 void LockModule(void);
 void UnlockModule(void);
+
+// Takes the lock only if no other thread holds it; true when it did.
+bool TryLockModule(void);

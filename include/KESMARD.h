@@ -9,17 +9,20 @@
  * ignored (there is one calling convention) and nothing else changes.
  * Call DISPLAYDLL_Init first, then any number of Write, SetPosition and
  * PowerResume, and DISPLAYDLL_Done last, also before the program exits;
- * Usage, DefaultParameters and DriverName may be called at any time.
- * Calls from several threads are served one at a time (the module holds
- * one lock), so a call may wait for another thread's; a call may also
- * block for its write timeout (2.6 s for 255 bytes at 1200 baud and
- * above, longer below): keep calls off the UI thread, and never unload
- * the module while another thread is inside a call. Write, SetPosition,
- * PowerResume and Done report nothing; after a failed write (the port's
- * device gone) the module sets the port up again by itself, at most once
- * a second, and drops the calls that come in between. Returned texts are zero-terminated
- * and belong to the module: read them, never free them; a later call may
- * rewrite them. */
+ * Usage, DefaultParameters, DriverName and Status may be called at any
+ * time. Calls from several threads are served one at a time (the module
+ * holds one lock), so a call may wait for another thread's; a call may
+ * also block for its write timeout (2.6 s for 255 bytes at 2400 baud and
+ * above, longer below, never more than 16 s a write): keep calls off the
+ * UI thread, and never unload the module while another thread is inside
+ * a call. Write, SetPosition, PowerResume and Done report nothing (ask
+ * DISPLAYDLL_Status); after a write that lost the port (its device gone)
+ * the module sets the port up again by itself, at most once a second, and
+ * drops the calls that come in between. Returned texts are zero-terminated
+ * and belong to the module: read them, never free them. The driver name
+ * is rebuilt by every call that returns it; a failure text of Init is
+ * rewritten only by a later Init, so two Inits at once on two threads may
+ * still rewrite each other's. */
 #ifndef KESMARD_H
 #define KESMARD_H
 
@@ -63,6 +66,22 @@ const char *__stdcall DISPLAYDLL_DefaultParameters(void);
  * the FileVersion of its version resource. */
 const char *__stdcall DISPLAYDLL_DriverName(void);
 
+/* What DISPLAYDLL_Status answers. */
+#define DISPLAYDLL_STATUS_NOT_SET_UP 0 /* before Init, after Done or a failed Init */
+#define DISPLAYDLL_STATUS_READY 1      /* the port is set up and the line moves */
+#define DISPLAYDLL_STATUS_BACKED_UP 2  /* a write ran into its timeout: the line is held or slow */
+#define DISPLAYDLL_STATUS_LOST 3       /* the port is gone; the module sets it up again by itself */
+
+/* Whether the display can be reached, for a host that shows "customer
+ * display offline": one of the values above. Sends nothing and never waits
+ * for another thread's call: while one is under way it answers what the
+ * last call found. Otherwise it asks the held port for its state, so a
+ * pulled adapter shows as lost before a write fails. Backed up lasts until
+ * a write goes out whole. (Exported after the other entry points, as
+ * ordinals 17 and 18, so that a module without it is told apart by
+ * GetProcAddress.) */
+int __stdcall DISPLAYDLL_Status(void);
+
 /* The same entry points as pointer types, for GetProcAddress. */
 typedef const char *(__stdcall *DISPLAYDLL_InitProc)(unsigned char columns, unsigned char rows,
                                                      const char *parameters, unsigned char *ok);
@@ -73,6 +92,7 @@ typedef void(__stdcall *DISPLAYDLL_PowerResumeProc)(void);
 typedef const char *(__stdcall *DISPLAYDLL_UsageProc)(void);
 typedef const char *(__stdcall *DISPLAYDLL_DefaultParametersProc)(void);
 typedef const char *(__stdcall *DISPLAYDLL_DriverNameProc)(void);
+typedef int(__stdcall *DISPLAYDLL_StatusProc)(void);
 
 /* Any entry point's pointer: GetProcAddress's result is cast to it before
  * its own type, a cast compilers do not flag (-Wcast-function-type). */

@@ -37,7 +37,7 @@ void OpenLog(void)
     CreateLogFolder();
     char path[LOG_PATH_SIZE];
     BuildLogPath(path, sizeof path, ModuleBaseName());
-    debugLog.stream = fopen(path, "w");
+    debugLog.stream = OpenLogStream(path);
     if (!debugLog.stream) {
         fputs("Failed to open ini file", stdout);
         fflush(stdout);

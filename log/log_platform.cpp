@@ -3,10 +3,31 @@
 #include "log_platform.h"
 
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 
 void CreateLogFolder(void)
 {
     CreateDirectoryA("logs", NULL);
+}
+
+FILE *OpenLogStream(const char *path)
+{
+    // A handle opened without security attributes is not inheritable;
+    // fopen's would be.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return NULL;
+    int descriptor = _open_osfhandle((intptr_t)file, _O_WRONLY | _O_TEXT);
+    if (descriptor < 0) {
+        CloseHandle(file);
+        return NULL;
+    }
+    FILE *stream = _fdopen(descriptor, "w");
+    if (!stream)
+        _close(descriptor);
+    return stream;
 }
 
 long long CurrentSecond(void)

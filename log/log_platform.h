@@ -1,10 +1,17 @@
 // What the debug log needs from the platform beyond the standard library.
 #pragma once
 
+#include <stdio.h>
 #include <time.h>
 
 // Creates "logs" in the current folder; failure (it exists, say) is ignored.
 void CreateLogFolder(void);
+
+// Creates or empties the file at path and opens it as a text stream for
+// writing, as fopen with "w" does, but never inherited by the host's child
+// processes, which would keep the file open after the module let it go.
+// Null when it cannot be opened.
+FILE *OpenLogStream(const char *path);
 
 // The current time in whole seconds since 1 January 1970 (UTC), in 64 bits;
 // cheap enough to ask on every line, unlike the runtime's time() on some

@@ -108,16 +108,33 @@ const char *ReadPortSettings(const char *parameters, PortSettings *settings,
     return 0;
 }
 
-unsigned WriteTimeoutPerByte(const PortSettings *settings)
+// Bits a character takes on the line: start bit, data bits, parity bit and
+// stop bits.
+static long long CharacterBits(const PortSettings *settings)
 {
-    enum { USUAL_MS_PER_BYTE = 10 };
+    return 1 + (settings->dataBits & 0xFF) + (settings->parityCode != 0 ? 1 : 0) +
+           (settings->stopBitsCode == 2 ? 2 : 1);
+}
+
+WriteTimeouts WriteTimeoutsFor(const PortSettings *settings)
+{
+    enum { USUAL_MS_PER_BYTE = 10, CONSTANT_MS = 50 };
     if (settings->baudRate <= 0)
-        return USUAL_MS_PER_BYTE;  // the port refuses such a speed anyway
-    long long bits = 1 + (settings->dataBits & 0xFF) + (settings->parityCode != 0 ? 1 : 0) +
-                     (settings->stopBitsCode == 2 ? 2 : 1);
-    long long bitMilliseconds = bits * 1000;
-    if (bitMilliseconds <= USUAL_MS_PER_BYTE * (long long)settings->baudRate)
-        return USUAL_MS_PER_BYTE;
+        return {USUAL_MS_PER_BYTE, CONSTANT_MS};  // the port refuses such a speed anyway
+    // One and a half character times, rounded up: 3 x bits x 1000 / (2 x baud).
     long long halfCharacters = 2LL * settings->baudRate;
-    return (unsigned)((3 * bitMilliseconds + halfCharacters - 1) / halfCharacters);
+    long long msPerByte = (3 * CharacterBits(settings) * 1000 + halfCharacters - 1) / halfCharacters;
+    if (msPerByte < USUAL_MS_PER_BYTE)
+        msPerByte = USUAL_MS_PER_BYTE;
+    if (msPerByte * LONGEST_RUN + CONSTANT_MS > WRITE_BOUND_MS)
+        return {0, WRITE_BOUND_MS};
+    return {(unsigned)msPerByte, CONSTANT_MS};
+}
+
+unsigned BytesWithinBound(const PortSettings *settings)
+{
+    if (settings->baudRate <= 0)
+        return LONGEST_RUN;
+    long long bytes = (long long)WRITE_BOUND_MS * settings->baudRate / (CharacterBits(settings) * 1000);
+    return bytes < LONGEST_RUN ? (unsigned)bytes : (unsigned)LONGEST_RUN;
 }

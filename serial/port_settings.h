@@ -38,8 +38,28 @@ struct PortFieldReading {
 const char *ReadPortSettings(const char *parameters, PortSettings *settings,
                              PortFieldReading *portField);
 
-// The write timeout the port gets per byte, in milliseconds: 10 wherever one
-// character (start bit, data bits, parity bit, stop bits) takes at most that
-// at the settings' speed, otherwise one and a half character times rounded
-// up, so that the module's own limit never cuts a write the line can carry.
-unsigned WriteTimeoutPerByte(const PortSettings *settings);
+// The longest run the module writes in one call: a text of 255 bytes.
+enum { LONGEST_RUN = 255 };
+
+// The longest any one write may wait, in milliseconds, however slow the
+// line: a 255-byte run at 300 baud with the margin below on every framing
+// of up to 12 bits a character takes 15.35 s.
+enum { WRITE_BOUND_MS = 16000 };
+
+// A write's allowance: msPerByte for each byte and constantMs once.
+struct WriteTimeouts {
+    unsigned msPerByte;
+    unsigned constantMs;
+};
+
+// The write timeouts the port gets: per byte one and a half character
+// times (start bit, data bits, parity bit, stop bits) at the settings'
+// speed, rounded up and never below 10 ms, and 50 ms once, so that the
+// module's own limit never cuts a write the line can carry. Where that
+// would let a 255-byte run wait longer than WRITE_BOUND_MS, every write
+// gets WRITE_BOUND_MS whatever its length instead.
+WriteTimeouts WriteTimeoutsFor(const PortSettings *settings);
+
+// How many bytes the line carries within WRITE_BOUND_MS at the settings'
+// speed, at most LONGEST_RUN: below that, the bound cuts long writes.
+unsigned BytesWithinBound(const PortSettings *settings);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "error_text.h"
+#include "write_outcome.h"
 
 // The size of the DCB record the port state is read into.
 enum { DCB_RECORD_SIZE = 28 };
@@ -11,7 +12,7 @@ enum { DCB_RECORD_SIZE = 28 };
 static struct {
     HANDLE handle;         // null before the first open and after a close
     bool configured;       // line settings and timeouts applied
-    bool backedUp;         // the last write was cut short by the timeouts
+    bool backedUp;         // a write stalled, and none has moved bytes whole since
     DCB state;             // line settings as read from the port, then changed
     COMMTIMEOUTS timeouts; // read and write time limits, in milliseconds
 } port;
@@ -44,8 +45,9 @@ const char *OpenPort(const PortSettings *settings)
     port.timeouts.ReadIntervalTimeout = 50;
     port.timeouts.ReadTotalTimeoutMultiplier = 10;
     port.timeouts.ReadTotalTimeoutConstant = 50;
-    port.timeouts.WriteTotalTimeoutMultiplier = WriteTimeoutPerByte(settings);
-    port.timeouts.WriteTotalTimeoutConstant = 50;
+    WriteTimeouts write = WriteTimeoutsFor(settings);
+    port.timeouts.WriteTotalTimeoutMultiplier = write.msPerByte;
+    port.timeouts.WriteTotalTimeoutConstant = write.constantMs;
     BOOL timeoutsSet = SetCommTimeouts(port.handle, &port.timeouts);
     DWORD timeoutsError = timeoutsSet ? 0 : GetLastError();
 
@@ -74,6 +76,14 @@ bool PortAnswers(void)
 {
     DCB state;
     state.DCBlength = DCB_RECORD_SIZE;
+    if (GetCommState(port.handle, &state))
+        return true;
+    // A port that aborts on errors refuses this too after a receive error,
+    // until the error is cleared; one whose device has gone refuses it still.
+    if (GetLastError() != ERROR_OPERATION_ABORTED)
+        return false;
+    DWORD errors;
+    ClearCommError(port.handle, &errors, NULL);
     return GetCommState(port.handle, &state) != 0;
 }
 
@@ -82,33 +92,60 @@ bool PortIsBackedUp(void)
     return port.backedUp;
 }
 
-const char *WritePort(const void *bytes, unsigned long count)
+// One write call, and what it reported.
+static WriteReport WriteOnce(const void *bytes, unsigned long count)
 {
     DWORD written = 0;
     BOOL wrote = WriteFile(port.handle, bytes, count, &written, NULL);
-    port.backedUp = wrote && written < count;
-    if (!wrote) {
-        DWORD error = GetLastError();
-        // A port that refuses a write (its adapter pulled, say) is no longer
-        // trusted: it is set up afresh before the next bytes go out.
-        port.configured = false;
-        return ComposeErrorText("Error writing string", error);
-    }
-    if (written < count)
-        return ComposeErrorText("Error writing string", ERROR_TIMEOUT);
-    return 0;
+    WriteReport report = {wrote != 0, written, count, wrote ? 0 : GetLastError()};
+    return report;
 }
 
-void DiscardHeldOutput(void)
+WriteOutcome WritePort(const void *bytes, unsigned long count, const char **errorText)
 {
-    if (port.backedUp)
-        PurgeComm(port.handle, PURGE_TXABORT | PURGE_TXCLEAR);
+    WriteReport report = WriteOnce(bytes, count);
+    WriteOutcome outcome = WriteOutcomeOf(&report, false, PortAnswers);
+    if (outcome == WRITE_ABORTED) {
+        // A port whose state says to abort on errors refuses every write
+        // after a receive error (framing, parity, overrun) until the error
+        // is cleared. What the aborted write moved is not sent again.
+        DWORD errors;
+        ClearCommError(port.handle, &errors, NULL);
+        WriteReport retry = WriteOnce((const char *)bytes + report.written, count - report.written);
+        retry.written += report.written;
+        retry.count = count;
+        report = retry;
+        outcome = WriteOutcomeOf(&report, true, PortAnswers);
+    }
+    *errorText = 0;
+    if (outcome == WRITE_WHOLE) {
+        if (count > 0)
+            port.backedUp = false;
+        return outcome;
+    }
+    if (outcome == WRITE_STALLED) {
+        port.backedUp = true;
+    } else {
+        // A port whose device has gone is no longer trusted: it is set up
+        // afresh before the next bytes go out.
+        port.configured = false;
+    }
+    // A write cut short without an error ran into its timeouts.
+    *errorText = ComposeErrorText("Error writing string",
+                                  report.succeeded ? ERROR_TIMEOUT : report.errorCode);
+    return outcome;
 }
 
 void ClosePort(void)
 {
-    if (port.handle != NULL && port.handle != INVALID_HANDLE_VALUE)
+    if (port.handle != NULL && port.handle != INVALID_HANDLE_VALUE) {
+        // Output a held line still holds is dropped first, so that the
+        // close cannot wait for a line that does not move; on a flowing
+        // line the last bytes go out.
+        if (port.backedUp)
+            PurgeComm(port.handle, PURGE_TXABORT | PURGE_TXCLEAR);
         CloseHandle(port.handle);
+    }
     port.handle = NULL;
     port.configured = false;
     port.backedUp = false;

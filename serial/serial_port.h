@@ -3,6 +3,7 @@
 #pragma once
 
 #include "port_settings.h"
+#include "write_outcome.h"
 
 // Opens and configures the port. Returns 0 on success or a composed error
 // text. A handle that is not a communications device (a file, a pipe, a
@@ -12,28 +13,27 @@
 const char *OpenPort(const PortSettings *settings);
 
 // True while a port opened and fully configured by OpenPort is held and no
-// write on it has failed since.
+// write on it was lost since.
 bool PortIsConfigured(void);
 
-// True when the held port still answers a read of its state: sends nothing
-// and changes nothing. A port whose device has gone (a USB adapter pulled)
-// fails it.
+// True when the held port still answers a read of its state: sends nothing.
+// A port whose device has gone (a USB adapter pulled) fails it; a receive
+// error that makes the port refuse calls is cleared on the way.
 bool PortAnswers(void);
 
-// Writes one run of bytes. Returns 0 when all of them went out, otherwise
-// the composed error text; nothing is resent. A write the line's timeouts
-// cut short (a held or slow line) leaves the port configured; one the port
-// refused (its device gone) does not. With no open port the write fails.
-const char *WritePort(const void *bytes, unsigned long count);
+// Writes one run of bytes and returns how it went; nothing is resent. A
+// run refused after a receive error is cleared and its rest tried once
+// more. A stalled run (the line held or slow) leaves the port as it is
+// and backed up; a lost one leaves it no longer configured. For any run
+// not written whole, *errorText gets the composed error text, else 0. With
+// no open port the write is lost.
+WriteOutcome WritePort(const void *bytes, unsigned long count, const char **errorText);
 
-// True while the held port's last write was cut short by its timeouts: the
-// line is held or slow, and output may be waiting in the port.
+// True while the line is held or slow: from a stalled write until a write
+// moves bytes whole. Empty and lost writes leave it as it is.
 bool PortIsBackedUp(void);
 
-// On a backed-up port, drops the output it still holds, so that a close
-// that follows cannot wait for a line that does not move; for an unload,
-// where nothing may wait. Output on a flowing line is left to go out.
-void DiscardHeldOutput(void);
-
-// Closes the port if one is open; afterwards no port handle is held.
+// Closes the port if one is open; afterwards no port handle is held. On a
+// backed-up port the output still held is discarded first, so the close
+// never waits for a line that does not move.
 void ClosePort(void);

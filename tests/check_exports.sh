@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the module file itself: a PE of the machine's format (pei-i386 or
 # pei-x86-64) whose export directory names it KESMARD.dll and lists the
-# sixteen entry point names in order, each plain name right before its
-# decorated one at the same address, and which imports nothing but
+# eighteen entry point names in order, each plain name right before its
+# decorated one at the same address (Status, added last, at ordinals 17 and
+# 18 though its names sort among the others), and which imports nothing but
 # KERNEL32.dll and msvcrt.dll, its time calls the 64-bit ones.
 #
 # Usage: check_exports.sh OBJDUMP MODULE.dll FORMAT
@@ -24,18 +25,20 @@ expect "export directory name" "KESMARD.dll" "$(sed -n 's/^Name[[:space:]]*[0-9a
 
 names=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^.*\[ *\([0-9]*\)\] \(.*\)$/\2 @\1/p')
 expected=""
-ordinal=0
-for name in DefaultParameters@0 Done@0 DriverName@0 Init@16 PowerResume@0 SetPosition@8 Usage@0 Write@4; do
+# Each name in the name table's order, with its plain name's ordinal less
+# the base.
+for entry in DefaultParameters@0:0 Done@0:2 DriverName@0:4 Init@16:6 PowerResume@0:8 \
+             SetPosition@8:10 Status@0:16 Usage@0:12 Write@4:14; do
+    name=${entry%:*} ordinal=${entry#*:}
     expected+="DISPLAYDLL_${name%@*} @$ordinal"$'\n'"DISPLAYDLL_$name @$((ordinal + 1))"$'\n'
-    ordinal=$((ordinal + 2))
 done
 expect "export names and ordinal slots" "$(printf '%s' "$expected")" "$names"
 
 # Ordinal base 1, and each pair of address slots holds one address.
 expect "ordinal base" "1" "$(sed -n 's/^Export Address Table -- Ordinal Base //p' <<<"$dump")"
 addresses=$(sed -n 's/^.*+base\[ *[0-9]*\] \([0-9a-f]*\) Export RVA$/\1/p' <<<"$dump")
-expect "sixteen addresses" "16" "$(wc -l <<<"$addresses")"
-expect "plain and decorated names share their code" "8" \
+expect "eighteen addresses" "18" "$(wc -l <<<"$addresses")"
+expect "plain and decorated names share their code" "9" \
     "$(paste - - <<<"$addresses" | awk '$1 == $2' | wc -l)"
 
 expect "imports" "KERNEL32.dll msvcrt.dll" \

@@ -98,23 +98,38 @@ TEST(ReadPortSettings, OverlongFieldsDoNotShiftLaterFields)
                    "COM5," + std::string(100, '9') + ",7,O,2");
 }
 
-// Milliseconds a byte: 10 while a character takes at most 10 ms on the
-// line, else 1.5 character times rounded up.
-TEST(WriteTimeoutPerByte, CoversTheCharacterTime)
+// A byte's allowance is one and a half character times, never below 10 ms;
+// where a 255-byte write would then wait longer than 16 s, every write
+// gets 16 s. Below that speed the bound carries fewer than 255 bytes.
+TEST(WriteTimeoutsFor, CoverTheCharacterTimeWithinTheBound)
 {
-    const struct { int baud, dataBits, parity, stop; unsigned expected; } cases[] = {
-        {9600, 8, 0, 0, 10}, {1200, 8, 0, 0, 10},
-        {1200, 8, 2, 2, 10},   // 12 bits take exactly 10 ms
-        {600, 8, 0, 0, 25},    // 16.7 ms a character
-        {600, 7, 2, 2, 28},    // 11 bits: 18.3 ms
-        {300, 8, 0, 0, 50}, {110, 8, 0, 0, 137}, {50, 8, 1, 2, 360},
-        {1000, 8, 0, 0, 10}, {900, 8, 0, 0, 17},  // 10 ms, then 11.1 ms a character
-        {0, 8, 0, 0, 10}, {-9600, 8, 0, 0, 10},
+    const struct {
+        int baud, dataBits, parity, stop;
+        unsigned msPerByte, constantMs, bytesWithinBound;
+    } cases[] = {
+        {9600, 8, 0, 0, 10, 50, 255}, {2400, 8, 0, 0, 10, 50, 255},
+        {1200, 8, 0, 0, 13, 50, 255},   // 8.3 ms a character
+        {1000, 8, 0, 0, 15, 50, 255},   // 10 ms
+        {1200, 8, 2, 2, 15, 50, 255},   // 12 bits: 10 ms
+        {600, 8, 0, 0, 25, 50, 255},    // 16.7 ms
+        {600, 7, 2, 2, 28, 50, 255},    // 11 bits: 18.3 ms
+        {300, 8, 0, 0, 50, 50, 255},
+        {300, 8, 2, 2, 60, 50, 255},    // 40 ms: 255 bytes get 15.35 s
+        {240, 8, 0, 0, 0, 16000, 255},  // 62.5 ms a byte would take 16.1 s
+        {150, 8, 0, 0, 0, 16000, 240},
+        {110, 8, 0, 0, 0, 16000, 176},
+        {1, 255, 0, 0, 0, 16000, 0},
+        {9600, 255, 0, 0, 41, 50, 255}, // 258 bits a character
+        {0, 8, 0, 0, 10, 50, 255}, {-9600, 8, 0, 0, 10, 50, 255},
     };
     for (const auto &c : cases) {
         PortSettings settings = {"COM3", c.baud, c.dataBits, c.parity, c.stop};
-        EXPECT_EQ(c.expected, WriteTimeoutPerByte(&settings))
-            << c.baud << " baud, " << c.dataBits << " data bits, parity " << c.parity << ", stop " << c.stop;
+        WriteTimeouts timeouts = WriteTimeoutsFor(&settings);
+        SCOPED_TRACE(testing::Message() << c.baud << " baud, " << c.dataBits << " data bits, parity "
+                                        << c.parity << ", stop " << c.stop);
+        EXPECT_EQ(c.msPerByte, timeouts.msPerByte);
+        EXPECT_EQ(c.constantMs, timeouts.constantMs);
+        EXPECT_EQ(c.bytesWithinBound, BytesWithinBound(&settings));
     }
 }
 

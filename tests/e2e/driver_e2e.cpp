@@ -7,6 +7,7 @@
 
 #include "display_bytes.h"
 #include "driver_api.h"
+#include "driver_spy.h"
 #include "harness.h"
 #include "line.h"
 #include "../../serial/error_text.h"
@@ -114,17 +115,17 @@ static void NotAPort(void)
     }
 }
 
-// A failed write composes its text into the buffer an earlier failed Init
-// returned, so the host's pointer now shows the write failure.
-static void WriteFailureReusesErrorText(void)
+// Init's failure text is its own: a failing write after it composes its
+// text elsewhere, so the host's pointer still shows why Init failed.
+static void InitTextOutlivesWriteFailures(void)
 {
     if (!LoadFreshDriver(&api))
         return;
     const char *returned = api.Init(20, 2, MISSING_PORT_PARAMETERS, NULL);
     api.Write("x");
     char expected[COMPOSED_TEXT_SIZE];
-    ExpectedErrorText(expected, "Error writing string", ERROR_INVALID_HANDLE);
-    CheckText(expected, returned, "the returned text now holds the write failure");
+    ExpectedErrorText(expected, "Serial Port does not exist", ERROR_FILE_NOT_FOUND);
+    CheckText(expected, returned, "the returned text still holds Init's failure");
     UnloadDriver(&api);
 }
 
@@ -140,53 +141,46 @@ static void ErrorTextWithoutSystemText(void)
     CheckTrue(first == second, "one buffer holds the latest composed text");
 }
 
-// The port's state as another handle on it reads it (Wine lets a port be
-// opened twice). Returns false, with a failed check, when it cannot.
-static bool ReadPortState(DCB *state, const DCB *flowToSet = 0)
-{
-    HANDLE port = CreateFileA("COM3", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    bool read = false;
-    if (port != INVALID_HANDLE_VALUE) {
-        state->DCBlength = sizeof *state;
-        read = GetCommState(port, state) != 0;
-        if (read && flowToSet) {
-            state->fOutxCtsFlow = flowToSet->fOutxCtsFlow;
-            state->fRtsControl = flowToSet->fRtsControl;
-            state->fOutX = flowToSet->fOutX;
-            state->fInX = flowToSet->fInX;
-            read = SetCommState(port, state) != 0;
-        }
-        CloseHandle(port);
-    }
-    CheckTrue(read, "the port's state can be read (and set) through a second handle");
-    return read;
-}
-
-// The line settings reach the port, and the flow control the port had
-// before Init is left as it was. A pty under Wine reads back 8 data bits
-// and no parity whatever was set (refused data bits are checked in
-// line/refused_port_backs_up); speed, stop bits and CTS flow show.
+// What the module hands the port, as the spy in its import table sees it
+// (a pty holds neither data bits nor parity): the four line settings, the
+// rest of the port's state as it was (abort on error and an event
+// character a program before left), and the write timeouts, which cover a
+// character and a half a byte, or the 16 s bound, which the log then names.
 static void LineSettingsReachThePort(void)
 {
-    const struct { const char *parameters; DWORD baud; BYTE stopBits; } cases[] = {
-        {"COM3,4800,7,E,2", 4800, TWOSTOPBITS},
-        {"COM3,19200,8,O,1", 19200, ONESTOPBIT},
+    const struct {
+        const char *parameters;
+        DWORD baud;
+        BYTE dataBits, parity, stopBits;
+        DWORD msPerByte, constantMs;
+    } cases[] = {
+        {"COM3,9600,8,N,1", 9600, 8, NOPARITY, ONESTOPBIT, 10, 50},
+        {"COM3,19200,7,E,2", 19200, 7, EVENPARITY, TWOSTOPBITS, 10, 50},
+        {"COM3,1200,8,O,1", 1200, 8, ODDPARITY, ONESTOPBIT, 14, 50},
+        {"COM3,600,8,M,1", 600, 8, MARKPARITY, ONESTOPBIT, 28, 50},
+        {"COM3,110,8,S,1Log", 110, 8, SPACEPARITY, ONESTOPBIT, 0, 16000},
     };
-    DCB flow = {}, state;
-    flow.fOutxCtsFlow = TRUE;
     for (size_t i = 0; i < ARRAY_SIZE(cases); i++) {
-        if (!ReadPortState(&state, &flow) || !LoadFreshDriver(&api))
+        if (!LoadFreshDriver(&api) || !SpyOnModule(api.module))
             break;
+        printf("    %s\n", cases[i].parameters);
+        spy.portFlags = true;
         ExpectSetUp(&api, cases[i].parameters);
-        if (ReadPortState(&state)) {
-            CheckInt(cases[i].baud, state.BaudRate, "speed");
-            CheckInt(cases[i].stopBits, state.StopBits, "stop bits");
-            CheckInt(TRUE, state.fOutxCtsFlow, "the port's CTS flow control is kept");
-        }
+        CheckInt(cases[i].baud, spy.setState.BaudRate, "speed");
+        CheckInt(cases[i].dataBits, spy.setState.ByteSize, "data bits");
+        CheckInt(cases[i].parity, spy.setState.Parity, "parity");
+        CheckInt(cases[i].stopBits, spy.setState.StopBits, "stop bits");
+        CheckInt(TRUE, spy.setState.fAbortOnError, "the port's abort on error is kept");
+        CheckInt(TRUE, spy.setState.fOutxCtsFlow, "the port's CTS flow control is kept");
+        CheckInt(cases[i].msPerByte, spy.setTimeouts.WriteTotalTimeoutMultiplier, "write ms a byte");
+        CheckInt(cases[i].constantMs, spy.setTimeouts.WriteTotalTimeoutConstant, "write ms once");
         DoneAndUnload(&api);
     }
-    DCB noFlow = {};
-    ReadPortState(&state, &noFlow);
+    static char log[LOG_BUFFER_SIZE];
+    ReadWholeFile(LOG_PATH, log, sizeof log);
+    CheckHolds("Init COM3,110,8,4,0\r\n", log, "the slowest set-up is logged");
+    CheckHolds("Init Line too slow: a write ends after 16000 ms, writes of more than 160 bytes are cut\r\n",
+               log, "and its bound with it");
 }
 
 static const Scenario SCENARIOS[] = {
@@ -194,7 +188,7 @@ static const Scenario SCENARIOS[] = {
     {"typical_run", TypicalRun},
     {"open_failures", OpenFailures},
     {"not_a_port", NotAPort},
-    {"write_failure_reuses_error_text", WriteFailureReusesErrorText},
+    {"init_text_outlives_write_failures", InitTextOutlivesWriteFailures},
     {"error_text_without_system_text", ErrorTextWithoutSystemText},
 };
 SCENARIO_GROUP(DRIVER_GROUP, "driver");

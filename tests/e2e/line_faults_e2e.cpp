@@ -8,6 +8,7 @@
 
 #include "display_bytes.h"
 #include "driver_api.h"
+#include "driver_spy.h"
 #include "harness.h"
 #include "line.h"
 #include "process_probe.h"
@@ -64,6 +65,7 @@ static void LineVanishes(void)
     }
     if (UnplugLine()) {
         api.Write("lost");
+        CheckInt(DISPLAYDLL_STATUS_LOST, api.Status(), "Status after a write lost the port");
         api.SetPosition(1, 2);
         api.PowerResume();
         CheckText(DRIVER_NAME, api.DriverName(), "DriverName with the line gone");
@@ -96,10 +98,10 @@ static void LineVanishes(void)
 #define RECONNECT_LINES \
     "Reconnect Called ", "Init port=COM3, num=3", "Init port=COM3, num=3", "Init COM3,9600,8,0,0"
 
-// A host that never calls Init again: after a failed write, the module tries
-// the set-up of the last Init by itself, at most once a second, and once the
-// line is back the display is woken and the call's own bytes follow, on the
-// geometry that Init set.
+// A host that never calls Init again: once Status found the port gone, the
+// module tries the set-up of the last Init by itself, at most once a second,
+// and once the line is back the display is woken and the call's own bytes
+// follow, on the geometry that Init set.
 static void WritesBringTheDisplayBack(void)
 {
     if (!LoadFreshDriver(&api))
@@ -109,6 +111,7 @@ static void WritesBringTheDisplayBack(void)
     CheckInt(1, ok, "Init on 40 x 4");
     EXPECT_LINE(POWER_RESUME, "the power-resume sequence");
     if (UnplugLine()) {
+        CheckInt(DISPLAYDLL_STATUS_LOST, api.Status(), "Status finds the pulled line before a write");
         api.Write("lost");
         api.SetPosition(1, 4);
         Sleep(RECONNECT_WAIT_MS);
@@ -130,16 +133,16 @@ static void WritesBringTheDisplayBack(void)
         EXPECT_LINE(POWER_RESUME "back", "the display is woken, then the text follows");
         api.SetPosition(1, 4);
         EXPECT_LINE(CURSOR_AT("\x78"), "row 4 of the 40 x 4 geometry");
+        CheckInt(DISPLAYDLL_STATUS_READY, api.Status(), "Status once the display is back");
     }
     DoneAndUnload(&api);
 
-    char writeError[COMPOSED_TEXT_SIZE], doesNotExist[COMPOSED_TEXT_SIZE], notAPort[COMPOSED_TEXT_SIZE];
-    ExpectedErrorText(writeError, "Error writing string", LINE_GONE_ERROR, true);
+    char doesNotExist[COMPOSED_TEXT_SIZE], notAPort[COMPOSED_TEXT_SIZE];
     ExpectedErrorText(doesNotExist, "Serial Port does not exist", ERROR_FILE_NOT_FOUND, true);
     ExpectedErrorText(notAPort, "Failed to get Serial Port state", NOT_A_PORT_ERROR, true);
     const char *const entries[] = {
         BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
-        "Write lost", writeError, "SetPosition x=1, y=4",
+        "Write lost", "SetPosition x=1, y=4",
         RECONNECT_LINES, doesNotExist, "Write gone",
         RECONNECT_LINES, "Write still gone",
         RECONNECT_LINES, notAPort, "Write not a port",
@@ -169,6 +172,9 @@ static void AddEntry(ExpectedLog *log, const char *entry)
         log->entries[log->count++] = entry;
 }
 
+// A text that fills the paused line, and its log entry.
+static char fillText[256], fillEntry[256 + 8];
+
 // Writes 255-byte texts into the paused line until the whole line has
 // backed up: until two writes in a row are cut short by their timeouts, so
 // that the relay between the line's ends, which may lag on a busy machine,
@@ -178,17 +184,16 @@ static void AddEntry(ExpectedLog *log, const char *entry)
 // the last write took, 0 (a failed check) when the line never backs up.
 static DWORD FillLine(ExpectedLog *log = 0)
 {
-    static char text[256], entry[256 + 8];
-    memset(text, 'p', 255);
-    snprintf(entry, sizeof entry, "Write %s", text);
+    memset(fillText, 'p', 255);
+    snprintf(fillEntry, sizeof fillEntry, "Write %s", fillText);
     static char timeoutError[COMPOSED_TEXT_SIZE];
     ExpectedErrorText(timeoutError, "Error writing string", ERROR_TIMEOUT, true);
     int writes = 0;
     DWORD took = 0;
     for (bool stalled = false, settled = false; !settled && writes < 2000; writes++) {
-        took = TimedWrite(text);
+        took = TimedWrite(fillText);
         bool cut = took >= BACKED_UP_MS;
-        AddEntry(log, entry);
+        AddEntry(log, fillEntry);
         if (cut && !stalled)
             AddEntry(log, timeoutError);
         settled = cut && (stalled || !log);  // with no log to follow, one is enough
@@ -198,6 +203,18 @@ static DWORD FillLine(ExpectedLog *log = 0)
            (unsigned long)took);
     CheckTrue(writes < 2000, "the line backs up");
     return writes < 2000 ? took : 0;
+}
+
+static DWORD WINAPI WriteFillText(void *)
+{
+    api.Write(fillText);
+    return 0;
+}
+
+static DWORD WINAPI AskStatus(void *status)
+{
+    *(int *)status = api.Status();
+    return 0;
 }
 
 // Lets the far end read again and discards the backlog, until the line
@@ -222,19 +239,13 @@ static void ExpectWriteTimeout(DWORD took, unsigned bytes, unsigned msPerByte, c
 // The line backs up until a write is cut short by its timeout: the line is
 // slow or held, not lost. The cut write is logged once per stall, the port
 // stays as it is, and once the far end reads the next call's bytes go out
-// with no set-up before them. At low speeds the timeout grows with the
-// time a character takes.
+// with no set-up before them. Done on a held line discards what the port
+// still holds before it closes.
 static void ShortWriteOnBackedUpLine(void)
 {
-    if (!StartDriver(&api, LOGGED_PARAMETERS))
+    if (!StartDriver(&api, LOGGED_PARAMETERS) || !SpyOnModule(api.module))
         return;
     static ExpectedLog log = {{BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES}, 7};
-    char timeoutError[COMPOSED_TEXT_SIZE];
-    ExpectedErrorText(timeoutError, "Error writing string", ERROR_TIMEOUT, true);
-    static char slowText[41];
-    memset(slowText, 'q', 40);
-    static char slowEntry[64];
-    snprintf(slowEntry, sizeof slowEntry, "Write %s", slowText);
     PauseLine();
     ExpectWriteTimeout(FillLine(&log), 255, 10, "a 255-byte write at 9600 baud");
     api.Write("more");
@@ -242,56 +253,130 @@ static void ShortWriteOnBackedUpLine(void)
     api.PowerResume();
     AddEntry(&log, "Write more");
     AddEntry(&log, "SetPosition x=1, y=1");
+    // Status answers while another thread's write is under way, with what
+    // the calls before found.
+    HoldWrites(true);
+    HANDLE writer = CreateThread(NULL, 0, WriteFillText, NULL, 0, NULL);
+    WaitForHeldWrite();
+    int status = -1;
+    HANDLE asker = CreateThread(NULL, 0, AskStatus, &status, 0, NULL);
+    CheckInt(WAIT_OBJECT_0, WaitForSingleObject(asker, 5000), "Status does not wait for another call");
+    CheckInt(DISPLAYDLL_STATUS_BACKED_UP, status, "Status on the held line");
+    HoldWrites(false);
+    HANDLE threads[] = {writer, asker};
+    WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+    CloseHandle(writer);
+    CloseHandle(asker);
+    AddEntry(&log, fillEntry);
     FlowAgain();
     api.Write("flowing");
     EXPECT_LINE("flowing", "once the far end reads, the text goes out with no set-up");
     AddEntry(&log, "Write flowing");
+    CheckInt(DISPLAYDLL_STATUS_READY, api.Status(), "Status once a write went out whole");
 
     // A second stall is logged again; Init keeps the held port, and Done
-    // on the backed-up line returns.
+    // on the backed-up line discards and returns.
     unsigned char ok = 0;
     PauseLine();
     FillLine(&log);
     api.Init(20, 2, GOOD_PARAMETERS, &ok);
     CheckInt(1, ok, "Init on a backed-up line keeps the held port");
     api.Done();
-    // At 600 baud a character takes 16.7 ms: 25 ms a byte, so 40 bytes
-    // that need 667 ms on the line get 1,050 ms.
+    CheckInt(1, spy.purges, "Done discards the held output before it closes");
     ok = 0;
-    api.Init(20, 2, "COM3,600,8,N,1", &ok);
+    api.Init(20, 2, GOOD_PARAMETERS, &ok);
     CheckInt(1, ok, "Init after Done on the backed-up line sets up again");
-    ExpectWriteTimeout(TimedWrite(slowText), 40, 25, "a 40-byte write at 600 baud");
-    const char *const stalls[] = {
-        "Done Bye", "Init Called ", "Init port=COM3, num=3",
-        "Init port=COM3, num=3", "Init COM3,600,8,0,0", timeoutError, slowEntry,
-    };
-    for (size_t i = 0; i < ARRAY_SIZE(stalls); i++)
-        AddEntry(&log, stalls[i]);
+    const char *const setUpAgain[] = {"Done Bye", LOGGED_SET_UP_LINES};
+    for (size_t i = 0; i < ARRAY_SIZE(setUpAgain); i++)
+        AddEntry(&log, setUpAgain[i]);
     FlowAgain();
     ExpectLog(log.entries, log.count, "a write cut short is logged once per stall");
     DoneAndUnload(&api);
 }
 
 // A port that refused its settings stays open: nothing is sent, but it
-// takes writes, which give up after their timeouts when the line backs up;
-// the next Init closes it and sets up again.
+// takes writes, which give up after their timeouts when the line backs up,
+// logged once per stall as on a set-up port; the next Init discards what
+// the held port holds, closes it and sets up again.
 static void RefusedPortBacksUp(void)
 {
-    if (!LoadFreshDriver(&api))
+    if (!LoadFreshDriver(&api) || !SpyOnModule(api.module))
         return;
     unsigned char ok = 0xAA;
-    char refused[COMPOSED_TEXT_SIZE];
+    char refused[COMPOSED_TEXT_SIZE], refusedEntry[COMPOSED_TEXT_SIZE];
     ExpectedErrorText(refused, "Failed to set Serial Port state", REFUSED_SETTINGS_ERROR);
-    CheckText(refused, api.Init(20, 2, "COM3,9600,9,N,1", &ok), "the line refuses 9 data bits");
+    ExpectedErrorText(refusedEntry, "Failed to set Serial Port state", REFUSED_SETTINGS_ERROR, true);
+    CheckText(refused, api.Init(20, 2, "COM3,9600,9,N,1Log", &ok), "the line refuses 9 data bits");
     CheckInt(0, ok, "ok 0 after refused settings");
     ExpectNothing("no power-resume sequence after refused settings");
-    PauseLine();
-    FillLine();
-    FlowAgain();
+    CheckInt(DISPLAYDLL_STATUS_NOT_SET_UP, api.Status(), "Status after refused settings");
     api.Write("still open");
     EXPECT_LINE("still open", "texts reach the port left open");
-    ExpectSetUp(&api, GOOD_PARAMETERS);
+    static ExpectedLog log = {{BANNER_LINE, OPENED_LINE, BANNER_LINE, "Init Called ",
+                               "Init port=COM3, num=3", "Init port=COM3, num=3", "Init COM3,9600,9,0,0",
+                               refusedEntry, "Write still open"}, 9};
+    PauseLine();
+    FillLine(&log);
+    api.Init(20, 2, GOOD_PARAMETERS, &ok);
+    CheckInt(1, ok, "the next Init sets up again");
+    CheckInt(1, spy.purges, "and discards the held output before it closes the port");
+    const char *const setUpAgain[] = {LOGGED_SET_UP_LINES};
+    for (size_t i = 0; i < ARRAY_SIZE(setUpAgain); i++)
+        AddEntry(&log, setUpAgain[i]);
+    FlowAgain();
+    ExpectLog(log.entries, log.count, "the refused port's stall is logged once");
     DoneAndUnload(&api);
+}
+
+// Each driver's way of ending each event (tests/serial_drivers.h), played
+// through the module's import table on a line that flows: a stall keeps
+// the port and logs its error once, an empty write between leaving it
+// held; a lost port drops the calls until it is set up again; an aborted
+// write is cleared and goes out whole. Status follows, and an unload on a
+// held line discards what the port holds.
+static void DriversEndWritesTheirWay(void)
+{
+    for (const SerialDriverRow &row : SERIAL_DRIVER_ROWS) {
+        printf("    %s, %s\n", row.driver, row.event);
+        if (!StartDriver(&api, LOGGED_PARAMETERS) || !SpyOnModule(api.module))
+            return;
+        PlayDriverEvent(&row);
+        api.Write("abcd");
+        api.Write("");
+        api.Write("efgh");
+        PlayDriverEvent(&row);  // a refusal until cleared comes back for Status's question
+        int status = api.Status();
+        PlayDriverEvent(NULL);
+        char error[COMPOSED_TEXT_SIZE];
+        ExpectedErrorText(error, "Error writing string", row.succeeds ? ERROR_TIMEOUT : row.errorCode, true);
+        const char *const failedLog[] = {BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
+                                         "Write abcd", error, "Write ", "Write efgh"};
+        const char *const clearedLog[] = {BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
+                                          "Write abcd", "Write ", "Write efgh"};
+        switch (row.expected) {
+        case WRITE_STALLED:
+            CheckInt(DISPLAYDLL_STATUS_BACKED_UP, status, "Status on a held line");
+            if (row.written == WROTE_HALF)
+                EXPECT_LINE("abef", "what the driver said went out");
+            else
+                ExpectNothing("nothing went out");
+            break;
+        case WRITE_LOST:
+            CheckInt(DISPLAYDLL_STATUS_LOST, status, "Status of a lost port");
+            ExpectNothing("the calls after the loss are dropped");
+            break;
+        default:
+            CheckInt(DISPLAYDLL_STATUS_READY, status, "Status clears a receive error on its way");
+            EXPECT_LINE("abcdefgh", "the aborted write goes out whole once cleared");
+            break;
+        }
+        if (row.expected == WRITE_ABORTED)
+            ExpectLog(clearedLog, ARRAY_SIZE(clearedLog), "a cleared abort logs no error");
+        else
+            ExpectLog(failedLog, ARRAY_SIZE(failedLog), "the error is logged once");
+        UnloadDriver(&api);
+        CheckInt(row.expected == WRITE_STALLED, spy.purges, "the unload discards a held line's output");
+    }
 }
 
 static const Scenario SCENARIOS[] = {
@@ -299,5 +384,6 @@ static const Scenario SCENARIOS[] = {
     {"writes_bring_the_display_back", WritesBringTheDisplayBack},
     {"short_write_on_backed_up_line", ShortWriteOnBackedUpLine},
     {"refused_port_backs_up", RefusedPortBacksUp},
+    {"drivers_end_writes_their_way", DriversEndWritesTheirWay},
 };
 SCENARIO_GROUP(LINE_GROUP, "line");

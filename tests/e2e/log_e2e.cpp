@@ -14,12 +14,21 @@
 static DriverApi api;
 
 // Only the suffix "Log" switches logging on: not "Log" alone (a port name),
-// nor "log".
+// nor "log". A child process the host starts meanwhile does not inherit
+// the log's handle, so the file can be deleted once the module let it go.
 static void NoSuffix(void)
 {
     if (!StartDriver(&api, GOOD_PARAMETERS))
         return;
     ExpectEmptyLog("the first Init creates the file, and it stays empty");
+    char command[2 * MAX_PATH];
+    BesideModule("host_console.exe", "usage", command, sizeof command);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    CheckTrue(CreateProcessA(NULL, command, NULL, NULL, TRUE, CREATE_SUSPENDED, NULL, NULL,
+                             &startup, &child),
+              "a child that inherits the host's handles");
     api.SetPosition(1, 2);
     api.Write("Hello");
     api.Done();
@@ -28,6 +37,10 @@ static void NoSuffix(void)
     api.Done();
     UnloadDriver(&api);
     ExpectEmptyLog("nothing logged without the suffix");
+    CheckTrue(DeleteFileA(LOG_PATH), "the child holds no handle on the log");
+    TerminateProcess(child.hProcess, 0);
+    CloseHandle(child.hProcess);
+    CloseHandle(child.hThread);
 }
 
 // A local time as "yymmddHHMMSS", which orders as the time does.

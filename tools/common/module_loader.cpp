@@ -21,6 +21,7 @@ static const EntryPointName ENTRY_POINTS[] = {
     {"DISPLAYDLL_Usage", "DISPLAYDLL_Usage@0"},
     {"DISPLAYDLL_DefaultParameters", "DISPLAYDLL_DefaultParameters@0"},
     {"DISPLAYDLL_DriverName", "DISPLAYDLL_DriverName@0"},
+    {"DISPLAYDLL_Status", "DISPLAYDLL_Status@0"},
 };
 
 bool LoadDriverApi(DriverApi *api, const char *path, bool decoratedNames, char *error,
@@ -38,6 +39,7 @@ bool LoadDriverApi(DriverApi *api, const char *path, bool decoratedNames, char *
         (FARPROC *)&api->Write,       (FARPROC *)&api->SetPosition,
         (FARPROC *)&api->PowerResume, (FARPROC *)&api->Usage,
         (FARPROC *)&api->DefaultParameters, (FARPROC *)&api->DriverName,
+        (FARPROC *)&api->Status,
     };
     static_assert(ARRAY_SIZE(slots) == ARRAY_SIZE(ENTRY_POINTS), "one slot per entry point");
     for (size_t i = 0; i < ARRAY_SIZE(slots); i++) {

@@ -1,4 +1,4 @@
-// A display module as a host sees it: loaded by file name, its eight entry
+// A display module as a host sees it: loaded by file name, its nine entry
 // points found by name and called through stdcall pointers. Shared by the
 // host console and the Windows test programs.
 #pragma once
@@ -18,6 +18,7 @@ struct DriverApi {
     DISPLAYDLL_UsageProc Usage;
     DISPLAYDLL_DefaultParametersProc DefaultParameters;
     DISPLAYDLL_DriverNameProc DriverName;
+    DISPLAYDLL_StatusProc Status;
 };
 
 // Loads the module from path and resolves every entry point by its plain

@@ -85,6 +85,15 @@ static void ModulePowerResume(int) { api.PowerResume(); }
 static void FloorText(int) { FloorWrite(TEXT40, sizeof TEXT40 - 1); }
 static void FloorCursor(int) { FloorWrite(CURSOR, sizeof CURSOR - 1); }
 static void FloorPowerResume(int) { FloorWrite(POWER_RESUME, sizeof POWER_RESUME - 1); }
+static void ModuleStatus(int) { api.Status(); }
+
+// Status asks the port for its state: its floor is that question.
+static void FloorStatus(int)
+{
+    DCB state;
+    state.DCBlength = sizeof state;
+    GetCommState(floorPort, &state);
+}
 
 // The floor of a logged call: the port write plus a log line of the same
 // size written and flushed to a file, as a text stream does it.
@@ -106,6 +115,7 @@ static const Comparison COMPARISONS[] = {
     {"Write (40 characters)", ModuleWrite, FloorText, FloorLoggedText},
     {"SetPosition", ModuleSetPosition, FloorCursor, NULL},
     {"PowerResume", ModulePowerResume, FloorPowerResume, NULL},
+    {"Status", ModuleStatus, FloorStatus, NULL},
 };
 
 // What one comparison measured: the median time per call of module, floor

@@ -1,4 +1,4 @@
-// The module's boundary towards the host: eight stdcall entry points, each
+// The module's boundary towards the host: nine stdcall entry points, each
 // exported under its plain and its decorated name (see KESMARD.def).
 //
 // Every entry point is thin: the bytes come from the display command set and

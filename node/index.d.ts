@@ -21,3 +21,13 @@ export function usage(): string;
 export function defaultParameters(): string;
 /** The module's file name less ".dll", then " v" and its version. */
 export function driverName(): string;
+/**
+ * Whether the display can be reached, without sending anything: 'notSetUp'
+ * before init, after done or a failed init; 'ready' when the port is set up
+ * and the line moves; 'backedUp' when a write ran into its timeout (the
+ * line is held or slow) until a write goes out whole; 'lost' when the port
+ * is gone (the module sets it up again by itself). 'unknown' for a value a
+ * later module may add. Never waits for a call another thread has under
+ * way: it then answers what the last call found.
+ */
+export function status(): 'notSetUp' | 'ready' | 'backedUp' | 'lost' | 'unknown';

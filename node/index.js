@@ -43,6 +43,7 @@ function loaded() {
         usage: lib.func('const void * __stdcall DISPLAYDLL_Usage(void)'),
         defaultParameters: lib.func('const void * __stdcall DISPLAYDLL_DefaultParameters(void)'),
         driverName: lib.func('const void * __stdcall DISPLAYDLL_DriverName(void)'),
+        status: lib.func('int __stdcall DISPLAYDLL_Status(void)'),
     };
     return api;
 }
@@ -121,4 +122,14 @@ function driverName() {
     return text(loaded().driverName());
 }
 
-module.exports = { init, write, setPosition, powerResume, done, usage, defaultParameters, driverName };
+// DISPLAYDLL_Status's values by number (DISPLAYDLL_STATUS_NOT_SET_UP is 0).
+const STATUS_NAMES = ['notSetUp', 'ready', 'backedUp', 'lost'];
+
+// A number the module may answer in a later version, and this package does
+// not know, comes back as 'unknown' rather than an error: a host showing
+// the display's state keeps running.
+function status() {
+    return STATUS_NAMES[loaded().status()] || 'unknown';
+}
+
+module.exports = { init, write, setPosition, powerResume, done, usage, defaultParameters, driverName, status };

@@ -33,6 +33,7 @@ TEST(ParseCommand, GoodLines)
         {"usage", COMMAND_USAGE, 0, 0, ""},
         {"defaults", COMMAND_DEFAULTS, 0, 0, ""},
         {"name ", COMMAND_NAME, 0, 0, ""},
+        {"status", COMMAND_STATUS, 0, 0, ""},
         {"ports", COMMAND_PORTS, 0, 0, ""},
         {"", COMMAND_NOTHING, 0, 0, ""},
         {"   ", COMMAND_NOTHING, 0, 0, ""},
@@ -54,7 +55,7 @@ TEST(ParseCommand, BadLinesSayWhatIsWrong)
     const std::string overlong = "write " + std::string(COMMAND_LINE_SIZE, 'x');
     const struct { std::string line, message; } cases[] = {
         {"frobnicate 1", "unknown command 'frobnicate': use one of init, write, pos, resume, "
-                         "done, usage, defaults, name, sleep, ports"},
+                         "done, usage, defaults, name, status, sleep, ports"},
         {"Write x", "unknown command 'Write'"},
         {"init", "COLUMNS is missing: use init COLUMNS ROWS PARAMETERS"},
         {"init 20", "ROWS is missing"},

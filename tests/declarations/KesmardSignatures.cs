@@ -11,6 +11,7 @@ public static class KesmardSignatures
     delegate void Write(string text);
     delegate void SetPosition(byte x, byte y);
     delegate IntPtr Text();
+    delegate int Status();
 
     public static Delegate[] All()
     {
@@ -23,6 +24,7 @@ public static class KesmardSignatures
             (Text)KesmardDisplay.DISPLAYDLL_Usage,
             (Text)KesmardDisplay.DISPLAYDLL_DefaultParameters,
             (Text)KesmardDisplay.DISPLAYDLL_DriverName,
+            (Status)KesmardDisplay.DISPLAYDLL_Status,
         };
     }
 }

@@ -13,6 +13,7 @@ type
   TWrite = procedure(text: PAnsiChar); stdcall;
   TSetPosition = procedure(x, y: Byte); stdcall;
   TText = function: PAnsiChar; stdcall;
+  TStatus = function: LongInt; stdcall;
 
 var
   Init: TInit;
@@ -20,6 +21,7 @@ var
   Write: TWrite;
   SetPosition: TSetPosition;
   Usage, DefaultParameters, DriverName: TText;
+  Status: TStatus;
 
 implementation
 
@@ -34,4 +36,5 @@ initialization
   Usage := DISPLAYDLL_Usage;
   DefaultParameters := DISPLAYDLL_DefaultParameters;
   DriverName := DISPLAYDLL_DriverName;
+  Status := DISPLAYDLL_Status;
 end.

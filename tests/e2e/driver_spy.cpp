@@ -90,25 +90,21 @@ static BOOL WINAPI SpyPurgeComm(HANDLE file, DWORD flags)
     return real.PurgeComm(file, flags);
 }
 
-// The import table slot through which module calls KERNEL32's name.
+// The import table slot through which module calls KERNEL32's name (the
+// module imports nothing by ordinal).
 static ULONG_PTR *ImportSlot(HMODULE module, const char *name)
 {
     BYTE *base = (BYTE *)module;
     const IMAGE_NT_HEADERS *nt = (const IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY *imports = &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (const IMAGE_IMPORT_DESCRIPTOR *d = (const IMAGE_IMPORT_DESCRIPTOR *)(base + imports->VirtualAddress);
-         d->Name; d++) {
+    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (const IMAGE_IMPORT_DESCRIPTOR *d = (const IMAGE_IMPORT_DESCRIPTOR *)(base + imports); d->Name; d++) {
         if (_stricmp((const char *)base + d->Name, "KERNEL32.dll") != 0)
             continue;
         const IMAGE_THUNK_DATA *names = (const IMAGE_THUNK_DATA *)(base + d->OriginalFirstThunk);
         IMAGE_THUNK_DATA *slots = (IMAGE_THUNK_DATA *)(base + d->FirstThunk);
-        for (; names->u1.AddressOfData; names++, slots++) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            const IMAGE_IMPORT_BY_NAME *byName = (const IMAGE_IMPORT_BY_NAME *)(base + names->u1.AddressOfData);
-            if (strcmp((const char *)byName->Name, name) == 0)
+        for (; names->u1.AddressOfData; names++, slots++)
+            if (strcmp((const char *)((IMAGE_IMPORT_BY_NAME *)(base + names->u1.AddressOfData))->Name, name) == 0)
                 return (ULONG_PTR *)&slots->u1.Function;
-        }
     }
     return NULL;
 }

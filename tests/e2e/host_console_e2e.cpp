@@ -59,8 +59,9 @@ static void RunCase(const char *program, const ConsoleCase *run)
 static void CommandsReachTheModule(void)
 {
     static const ConsoleCase run = {
-        "\"init 20 2 default\" \"pos 1 2\" \"write \\\\Hi\\x21\\x1b\" done", "", 0,
-        "> init 20 2 default\r\n  ok=1 \"KESMARD v" EXPECTED_VERSION "\"\r\n> pos 1 2", ""};
+        "status \"init 20 2 default\" status \"pos 1 2\" \"write \\\\Hi\\x21\\x1b\" done", "", 0,
+        "> status\r\n  0 not set up\r\n> init 20 2 default\r\n  ok=1 \"KESMARD v" EXPECTED_VERSION
+        "\"\r\n> status\r\n  1 ready\r\n> pos 1 2", ""};
     DrainLine();
     RunCase(CONSOLE, &run);
     EXPECT_LINE(POWER_RESUME CURSOR_AT("\x14") "\\Hi!\x1B" CLOSING, "the commands' bytes, in order");

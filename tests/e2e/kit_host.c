@@ -155,6 +155,7 @@ int main(void)
     DISPLAYDLL_UsageProc usage = DISPLAYDLL_Usage;
     DISPLAYDLL_DefaultParametersProc defaultParameters = DISPLAYDLL_DefaultParameters;
     DISPLAYDLL_DriverNameProc driverName = DISPLAYDLL_DriverName;
+    DISPLAYDLL_StatusProc status = DISPLAYDLL_Status;
     unsigned char ok = 0;
 
     ExpectText("DISPLAYDLL_DriverName", DRIVER_NAME, driverName());
@@ -165,6 +166,7 @@ int main(void)
     ExpectPrefix("DISPLAYDLL_Init on a missing port", "Serial Port does not exist : ",
                  init(20, 2, "COM200,9600,8,N,1", &ok));
     ExpectNumber("ok after a failed Init", 0, ok);
+    ExpectNumber("DISPLAYDLL_Status after a failed Init", DISPLAYDLL_STATUS_NOT_SET_UP, status());
     setPosition(1, 2);
     write("unheard");
     powerResume();

@@ -92,7 +92,7 @@ static long StackDrift(FARPROC function, const UINT_PTR *args, int count, const 
     return drift;
 }
 
-// Every one of the sixteen export names, called through a bare pointer with
+// Every one of the eighteen export names, called through a bare pointer with
 // dirty high bytes in its 8-bit slots, leaves the stack pointer where it was
 // and the callee-saved registers as they were.
 static void StackPerExport(void)
@@ -120,6 +120,7 @@ static void StackPerExport(void)
         {"DISPLAYDLL_Init", initArgs, 4},               {"DISPLAYDLL_Init@16", initArgs, 4},
         {"DISPLAYDLL_PowerResume", NULL, 0},            {"DISPLAYDLL_PowerResume@0", NULL, 0},
         {"DISPLAYDLL_SetPosition", setPositionArgs, 2}, {"DISPLAYDLL_SetPosition@8", setPositionArgs, 2},
+        {"DISPLAYDLL_Status", NULL, 0},                 {"DISPLAYDLL_Status@0", NULL, 0},
         {"DISPLAYDLL_Usage", NULL, 0},                  {"DISPLAYDLL_Usage@0", NULL, 0},
         {"DISPLAYDLL_Write", writeArgs, 1},             {"DISPLAYDLL_Write@4", writeArgs, 1},
     };

@@ -58,6 +58,7 @@ console.log(`Node.js ${process.version} ${process.arch}`);
 check('driverName', `KESMARD v${VERSION}`, kesmard.driverName());
 check('usage', 'KESMARD usage: COM3,9600,8,N,1', kesmard.usage());
 check('defaultParameters', 'COM3,9600,8,N,1', kesmard.defaultParameters());
+check('status before init', 'notSetUp', kesmard.status());
 
 const missing = kesmard.init(20, 2, 'COM200,9600,8,N,1');
 check('init on a missing port: ok', false, missing.ok);
@@ -66,6 +67,7 @@ check('init on a missing port: the reason', 'Serial Port does not exist : ',
 
 check('init', {ok: true, text: `KESMARD v${VERSION}`}, kesmard.init(20, 2, 'COM3,9600,8,N,1'));
 check('init sends the power-resume sequence', POWER_RESUME, received());
+check('status after init', 'ready', kesmard.status());
 kesmard.setPosition(1, 2);
 check('setPosition(1, 2) sends the cursor command', [0x1b, 0x13, 20], received());
 kesmard.write('FRESH $2.50');
@@ -98,6 +100,7 @@ kesmard.powerResume();
 check('powerResume, and nothing sent by the refused calls', POWER_RESUME, received());
 kesmard.done();
 check('done sends the closing sequence', CLOSING, received());
+check('status after done', 'notSetUp', kesmard.status());
 
 console.log(`kesmard package on ${process.arch}: ${failures} failed`);
 process.exitCode = failures === 0 ? 0 : 1;

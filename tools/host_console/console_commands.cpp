@@ -32,6 +32,7 @@ static const CommandSyntax COMMANDS[] = {
     {"usage", COMMAND_USAGE, {0, 0}, 0, REST_NONE},
     {"defaults", COMMAND_DEFAULTS, {0, 0}, 0, REST_NONE},
     {"name", COMMAND_NAME, {0, 0}, 0, REST_NONE},
+    {"status", COMMAND_STATUS, {0, 0}, 0, REST_NONE},
     {"sleep", COMMAND_SLEEP, {"MS", 0}, 3600000, REST_NONE},
     {"ports", COMMAND_PORTS, {0, 0}, 0, REST_NONE},
 };

@@ -1,6 +1,6 @@
 // The host console's command language, one command per line:
 //   init COLUMNS ROWS PARAMETERS   write TEXT   pos X Y   sleep MS
-//   resume   done   usage   defaults   name   ports
+//   resume   done   usage   defaults   name   status   ports
 // TEXT takes \xNN escapes for raw bytes and \\ for a backslash. Blank lines
 // and lines starting with # are skipped. Platform-free.
 #pragma once
@@ -17,6 +17,7 @@ enum CommandKind {
     COMMAND_USAGE,
     COMMAND_DEFAULTS,
     COMMAND_NAME,
+    COMMAND_STATUS,
     COMMAND_SLEEP,
     COMMAND_PORTS,    // lists the machine's COM ports; needs no module
 };

@@ -17,6 +17,7 @@
 #include <string.h>
 
 #include "console_commands.h"
+#include "../common/array_size.h"
 #include "../common/module_loader.h"
 #include "../common/system_text.h"
 #include "../common/text_fields.h"
@@ -54,7 +55,7 @@ static void PrintUsage(FILE *out)
     fprintf(out,
             "usage: %s [--module DLL] [--script FILE | COMMAND...]\n"
             "commands: init COLUMNS ROWS PARAMETERS, write TEXT (\\xNN for a byte), pos X Y,\n"
-            "          resume, done, usage, defaults, name, sleep MS,\n"
+            "          resume, done, usage, defaults, name, status, sleep MS,\n"
             "          ports (the COM ports and the name a parameter string takes)\n"
             "with no script and no commands, reads commands from standard input\n",
             PROGRAM);
@@ -95,6 +96,14 @@ static void ReportError(const CommandSource *source, const char *message)
         fprintf(stderr, "%s: %s line %lu: %s\n", PROGRAM, source->name, source->position, message);
     else
         fprintf(stderr, "%s: argument %lu: %s\n", PROGRAM, source->position, message);
+}
+
+// Status's answer, with its name.
+static void PrintStatus(int status)
+{
+    static const char *const NAMES[] = {"not set up", "ready", "backed up", "lost"};
+    bool known = status >= 0 && status < (int)ARRAY_SIZE(NAMES);
+    printf("  %d %s\n", status, known ? NAMES[status] : "unknown");
 }
 
 static void PrintText(const char *prefix, const char *text)
@@ -185,6 +194,9 @@ static void Execute(const Command *command)
         break;
     case COMMAND_NAME:
         PrintText("", api->DriverName());
+        break;
+    case COMMAND_STATUS:
+        PrintStatus(api->Status());
         break;
     case COMMAND_SLEEP:
         Sleep(command->numbers[0]);

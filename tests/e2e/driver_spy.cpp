@@ -79,7 +79,6 @@ static BOOL WINAPI SpySetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts)
 
 static BOOL WINAPI SpyClearCommError(HANDLE file, LPDWORD errors, LPCOMSTAT status)
 {
-    spy.clears++;
     spy.latched = false;
     return real.ClearCommError(file, errors, status);
 }

@@ -2,8 +2,8 @@
 // the serial calls are replaced, in its import table, by a spy that calls
 // the real function and, while an event of tests/serial_drivers.h is being
 // played, answers as that driver would. The spy also keeps what the module
-// hands the port (its state and timeouts) and counts the clears and purges
-// it asks for, which a pty cannot show.
+// hands the port (its state and timeouts) and counts the purges it asks
+// for, which a pty cannot show.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +16,7 @@ struct DriverSpy {
     bool portFlags;                  // the port's state carries abort on error and CTS flow
     DCB setState;                    // the latest state given to SetCommState
     COMMTIMEOUTS setTimeouts;        // the latest timeouts given to SetCommTimeouts
-    int clears, purges;              // ClearCommError and PurgeComm calls
+    int purges;                      // PurgeComm calls
 };
 
 extern DriverSpy spy;

@@ -344,9 +344,7 @@ static DWORD WINAPI Restarter(void *)
 static DWORD WINAPI Asker(void *)
 {
     while (threadsRunning) {
-        int status = api.Status();
-        bool named = status >= DISPLAYDLL_STATUS_NOT_SET_UP && status <= DISPLAYDLL_STATUS_LOST &&
-                     strcmp(api.DriverName(), DRIVER_NAME) == 0 &&
+        bool named = strcmp(api.DriverName(), DRIVER_NAME) == 0 &&
                      strcmp(api.Usage(), "KESMARD usage: COM3,9600,8,N,1") == 0 &&
                      strcmp(api.DefaultParameters(), "COM3,9600,8,N,1") == 0;
         if (!named)
@@ -390,7 +388,7 @@ static void ThreadsTakeTurns(void)
     for (size_t i = 0; i < ARRAY_SIZE(bodies); i++)
         threads[i] = CreateThread(NULL, 0, bodies[i], NULL, 0, NULL);
     DWORD asked = WaitForSingleObject(threads[3], THREADS_MS);
-    CheckTrue(asked == WAIT_TIMEOUT, "the texts stay whole and Status answers while other threads call");
+    CheckTrue(asked == WAIT_TIMEOUT, "the texts stay whole while other threads call");
     InterlockedExchange(&threadsRunning, 0);
     WaitForMultipleObjects(ARRAY_SIZE(threads), threads, TRUE, INFINITE);
     for (size_t i = 0; i < ARRAY_SIZE(threads); i++)

@@ -336,33 +336,21 @@ static void DriversEndWritesTheirWay(void)
         PlayDriverEvent(&row);  // a refusal until cleared comes back for Status's question
         int status = api.Status();
         PlayDriverEvent(NULL);
+        // By outcome: whole (never played), stalled, aborted, lost.
+        static const int STATUS[] = {-1, DISPLAYDLL_STATUS_BACKED_UP, DISPLAYDLL_STATUS_READY,
+                                     DISPLAYDLL_STATUS_LOST};
+        CheckInt(STATUS[row.expected], status, "Status: backed up, ready once the error is cleared, or lost");
+        const char *line = row.expected == WRITE_ABORTED ? "abcdefgh" : row.written == WROTE_HALF ? "abef" : "";
+        ExpectBytes(line, strlen(line), "what the driver said went out; an aborted write whole once cleared");
         char error[COMPOSED_TEXT_SIZE];
         ExpectedErrorText(error, "Error writing string", row.succeeds ? ERROR_TIMEOUT : row.errorCode, true);
-        const char *const failedLog[] = {BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
-                                         "Write abcd", error, "Write ", "Write efgh"};
-        const char *const clearedLog[] = {BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES,
-                                          "Write abcd", "Write ", "Write efgh"};
-        switch (row.expected) {
-        case WRITE_STALLED:
-            CheckInt(DISPLAYDLL_STATUS_BACKED_UP, status, "Status on a held line");
-            if (row.written == WROTE_HALF)
-                EXPECT_LINE("abef", "what the driver said went out");
-            else
-                ExpectNothing("nothing went out");
-            break;
-        case WRITE_LOST:
-            CheckInt(DISPLAYDLL_STATUS_LOST, status, "Status of a lost port");
-            ExpectNothing("the calls after the loss are dropped");
-            break;
-        default:
-            CheckInt(DISPLAYDLL_STATUS_READY, status, "Status clears a receive error on its way");
-            EXPECT_LINE("abcdefgh", "the aborted write goes out whole once cleared");
-            break;
-        }
-        if (row.expected == WRITE_ABORTED)
-            ExpectLog(clearedLog, ARRAY_SIZE(clearedLog), "a cleared abort logs no error");
-        else
-            ExpectLog(failedLog, ARRAY_SIZE(failedLog), "the error is logged once");
+        const char *entries[12] = {BANNER_LINE, OPENED_LINE, BANNER_LINE, LOGGED_SET_UP_LINES, "Write abcd"};
+        size_t count = 8;
+        if (row.expected != WRITE_ABORTED)
+            entries[count++] = error;
+        entries[count++] = "Write ";
+        entries[count++] = "Write efgh";
+        ExpectLog(entries, count, "the error logged once, none for a cleared abort");
         UnloadDriver(&api);
         CheckInt(row.expected == WRITE_STALLED, spy.purges, "the unload discards a held line's output");
     }

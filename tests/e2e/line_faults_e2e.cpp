@@ -18,8 +18,10 @@ static const char LOGGED_PARAMETERS[] = "COM3,9600,8,N,1Log";
 #define LOGGED_SET_UP_LINES \
     "Init Called ", "Init port=COM3, num=3", "Init port=COM3, num=3", "Init COM3,9600,8,0,0"
 
-// A write this slow waited for its timeout: the line has backed up.
-enum { BACKED_UP_MS = 1000 };
+// A 255-byte write this slow waited for its timeout (2.6 s at 9600 baud):
+// the line has backed up. One that goes out whole may still take a second
+// or more while the relay between the line's ends lags.
+enum { BACKED_UP_MS = 2500 };
 
 // What Wine answers: a write on a pty whose far end has gone, setting 9
 // data bits on a pty, reading the state of a device that is no serial port.

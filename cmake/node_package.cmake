@@ -7,13 +7,15 @@
 cmake_minimum_required(VERSION 3.20)
 get_filename_component(root ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 
-# The package carries the project's version, which project() holds.
+# The package carries the project's version, which project() holds, as
+# semver: MAJOR.MINOR.PATCH, the fourth field of a release being 0.
 file(STRINGS ${root}/CMakeLists.txt project_line REGEX "^project\\(KESMARD VERSION ")
-string(REGEX REPLACE "^project\\(KESMARD VERSION ([0-9.]+) .*" "\\1" version "${project_line}")
+string(REGEX REPLACE "^project\\(KESMARD VERSION ([0-9]+\\.[0-9]+\\.[0-9]+)\\.0 .*" "\\1" version
+       "${project_line}")
 file(READ ${root}/node/package.json manifest)
 string(JSON package_version GET "${manifest}" version)
 if(NOT package_version STREQUAL version)
-    message(FATAL_ERROR "node/package.json says version ${package_version}, the project ${version}")
+    message(FATAL_ERROR "node/package.json says version ${package_version}, the project ${version}.0")
 endif()
 
 set(stage ${root}/build/node-package)
@@ -33,7 +35,9 @@ file(COPY ${root}/node/package.json ${root}/node/index.js ${root}/node/index.d.t
 # The same files give the same bytes: GNU tar entries (pax ones would carry
 # each file's own times) and no time in the gzip header (gzip -n).
 set(tarball ${root}/dist/kesmard-${version}.tgz)
-file(REMOVE ${tarball})
+# An earlier version's package must not stand in for this one.
+file(GLOB packed ${root}/dist/kesmard-*.tgz)
+file(REMOVE ${tarball} ${packed})
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf package.tar --format=gnutar
                         "--mtime=1985-10-26 08:15:00 UTC"
                         package/LICENSE package/index.d.ts package/index.js package/package.json

@@ -62,6 +62,12 @@ fail() {
     echo "FAILED: $*"
     failed=1
 }
+# One version a release: its dated CHANGELOG entry, and the npm package's
+# MAJOR.MINOR.PATCH of a MAJOR.MINOR.PATCH.0 release.
+[ "$(sed -n 's/^## \([0-9.]*\) ([0-9]\{4\}-[0-9]\{2\}-[0-9]\{2\})$/\1/p' "$root/CHANGELOG.md" | head -1)" = "$version" ] ||
+    fail "CHANGELOG.md's latest entry is not $version with its date"
+[ "$(sed -n 's/^  "version": "\([0-9]*\.[0-9]*\.[0-9]*\)",$/\1.0/p' "$root/node/package.json")" = "$version" ] ||
+    fail "node/package.json's version is not the semver of $version"
 expected=$(printf "$kit/%s\n" "" "${contents[@]}" | sort)
 listed=$(cmake -E tar tf "$zip" | sort)
 if [ "$listed" != "$expected" ]; then

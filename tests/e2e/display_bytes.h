@@ -6,7 +6,7 @@
 
 // Written here apart from the build's own (project() in CMakeLists.txt), so
 // that a wrong version in the build is caught.
-#define EXPECTED_VERSION "1.0.56.296"
+#define EXPECTED_VERSION "1.1.0.0"
 
 // The runs as string literals, so that what a scenario expects on the line
 // is one literal: POWER_RESUME CURSOR_AT("\x14") "Hello" CLOSING. Such a

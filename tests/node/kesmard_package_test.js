@@ -8,7 +8,7 @@
 const koffi = require('koffi');
 const kesmard = require('kesmard');
 
-const VERSION = '1.0.56.296';  // written here apart from the build's own
+const VERSION = '1.1.0.0';  // written here apart from the build's own
 const POWER_RESUME = [0x1b, 0x02, 0x1b, 0x05, 0x1b, 0x08, 0x1b, 0x0c, 0x1b, 0x0e, 0x1b, 0x20];
 const CLOSING = [0x1b, 0x02];
 

@@ -49,5 +49,28 @@ expect "imports" "KERNEL32.dll msvcrt.dll" \
 expect "the runtime's time calls" "_localtime64" \
     "$(sed -n '/DLL Name: msvcrt.dll/,/^$/p' <<<"$dump" | grep -oE '\b_?(time|localtime|gmtime|mktime)(32|64)?$' | sort | xargs)"
 
+# The oldest Windows the module loads on (README, "Which Windows"). The
+# loader refuses a module whose subsystem version is above its own, and
+# every import must be in the system's DLL. The header asks for NT 4.0
+# (i686) or 5.2, the first x64 Windows (x86_64). Of the imports below, the
+# newest are TryEnterCriticalSection (NT 4.0) and msvcrt's _localtime64
+# (msvcrt.dll 6.10, Windows 2000's): any other import fails here until its
+# oldest Windows is looked up and README says it.
+case $format in
+    pei-i386) subsystem=4.0 only="FreeLibrary GetModuleHandleA GetModuleHandleW GetProcAddress LoadLibraryA __mb_cur_max _iob atoi setlocale strchr" ;;
+    *) subsystem=5.2 only="___lc_codepage_func ___mb_cur_max_func __iob_func" ;;
+esac
+expect "subsystem version" "$subsystem" \
+    "$(sed -n 's/^MajorSubsystemVersion[[:space:]]*//p; s/^MinorSubsystemVersion[[:space:]]*//p' <<<"$dump" | paste -sd.)"
+known="ClearCommError CloseHandle CreateDirectoryA CreateFileA DeleteCriticalSection EnterCriticalSection
+    FormatMessageA GetCommState GetLastError GetModuleFileNameA GetSystemTimeAsFileTime GetTickCount
+    InitializeCriticalSection IsDBCSLeadByteEx LeaveCriticalSection MultiByteToWideChar PurgeComm
+    SetCommState SetCommTimeouts Sleep TlsGetValue TryEnterCriticalSection VirtualProtect VirtualQuery
+    WideCharToMultiByte WriteFile _amsg_exit _close _errno _fdopen _initterm _localtime64 _lock
+    _open_osfhandle _unlock abort calloc fclose fflush fputc fputs free fwrite localeconv malloc memcpy
+    memset realloc strcmp strerror strftime strlen strncmp strrchr vfprintf wcslen $only"
+expect "imported functions, each known to be in Windows 2000 (XP x64)" "$(xargs -n1 <<<"$known" | sort | xargs)" \
+    "$(sed -n '/DLL Name:/,/^$/s/^[[:space:]]*[0-9a-f]\{1,\}[[:space:]]\{1,\}[0-9a-f]\{1,\}[[:space:]]\{1,\}\([A-Za-z_][A-Za-z0-9_]*\)$/\1/p' <<<"$dump" | sort | xargs)"
+
 [ "$failed" = 0 ] && echo "export table and imports as expected"
 exit "$failed"

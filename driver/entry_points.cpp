@@ -218,9 +218,9 @@ static bool ReadyToSend(void)
 // the port the parameters name ("COM3,9600,8,N,1" or "default"). Returns the
 // driver name and sets *ok to 1, or returns the failure text and sets *ok to
 // 0. While a configured port is held and still answers, a further call only
-// answers with the driver name, keeping the port, geometry and log switch
-// it has; otherwise (first call, after a failure, after Done, after the
-// port was lost) the set-up runs again. Null
+// answers with the driver name, keeping the port and geometry it has (and
+// not looking for a "Log" suffix); otherwise (first call, after a failure,
+// after Done, after the port was lost) the set-up runs again. Null
 // parameters read as an empty text; a null ok is not written.
 ENTRY_POINT const char *DISPLAYDLL_Init(unsigned char columns, unsigned char rows,
                                         const char *parameters, unsigned char *ok)

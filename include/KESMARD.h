@@ -35,9 +35,10 @@ extern "C" {
  * current folder) and wakes a display of columns x rows. Returns the
  * driver name with *ok set to 1, or the failure text with *ok set to 0.
  * While the module holds a configured port that still answers, a later
- * call changes nothing (port, size and log switch stay) and returns the
- * driver name with *ok set to 1: call DISPLAYDLL_Done first to change
- * them. */
+ * call changes nothing (port and size stay, a "Log" suffix is not seen)
+ * and returns the driver name with *ok set to 1: call DISPLAYDLL_Done
+ * first to change them. The log, once on, stays on until the module is
+ * unloaded. */
 const char *__stdcall DISPLAYDLL_Init(unsigned char columns, unsigned char rows,
                                       const char *parameters, unsigned char *ok);
 

@@ -108,8 +108,10 @@ block() {
     awk -v fence="\`\`\`$2" '{sub(/\r$/, "")} $0 == fence {inside = 1; next}
                                inside && $0 == "```" {exit} inside {print}' "$1"
 }
-# The sample lives in examples/ and README points to it.
+# The sample lives in examples/ and README points to it; the kit's README
+# speaks of nothing the kit lacks, such as building from source.
 grep -q 'sample_host\.c' "$root/README.md" || fail "README does not point to the sample host"
+! grep -qE 'BUILDING\.md|make (demo|test)' "$unpacked/README.md" || fail "the kit's README tells how to build"
 
 # Warnings are errors: a header that warns anywhere fails.
 strict=(-Wall -Wextra -pedantic -Werror -fsyntax-only)

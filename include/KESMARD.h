@@ -12,8 +12,9 @@
  * Usage, DefaultParameters, DriverName and Status may be called at any
  * time. Calls from several threads are served one at a time (the module
  * holds one lock), so a call may wait for another thread's; a call may
- * also block for its write timeout (2.6 s for 255 bytes at 2400 baud and
- * above, longer below, never more than 16 s a write): keep calls off the
+ * also block for its write timeouts (2.6 s for 255 bytes at 2400 baud and
+ * above, longer below, never more than 16 s a write and four writes a
+ * call): keep calls off the
  * UI thread, and never unload the module while another thread is inside
  * a call. Write, SetPosition, PowerResume and Done report nothing (ask
  * DISPLAYDLL_Status); after a write that lost the port (its device gone)
@@ -31,8 +32,8 @@ extern "C" {
 #endif
 
 /* Opens the port named by parameters ("COM3,9600,8,N,1", or "default";
- * a trailing "Log" turns on the debug log in logs\KESMARD.log under the
- * current folder) and wakes a display of columns x rows. Returns the
+ * a trailing "Log" turns on the debug log in logs\KESMARD.log, named
+ * after the module's file, under the current folder) and wakes a display of columns x rows. Returns the
  * driver name with *ok set to 1, or the failure text with *ok set to 0.
  * While the module holds a configured port that still answers, a later
  * call changes nothing (port and size stay, a "Log" suffix is not seen)

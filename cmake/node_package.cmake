@@ -1,8 +1,11 @@
 # Packs the npm package kesmard (node/) with both modules, dist/KESMARD.dll
-# as x86/KESMARD.dll and dist/x64/KESMARD.dll as x64/KESMARD.dll, into
+# as x86/KESMARD.dll and dist/x64/KESMARD.dll as x64/KESMARD.dll, and both
+# of koffi's Windows parts as bundled dependencies, into
 # dist/kesmard-<version>.tgz in npm's layout (everything under "package/",
 # every entry dated as npm dates them), which `npm install` takes. Needs no
-# Node.js and no network. Run by make dist once both Windows trees are built:
+# Node.js; fetches koffi's parts from the npm registry once, into
+# build/koffi-parts/ (NPM_REGISTRY names another registry). Run by make dist
+# once both Windows trees are built:
 #   cmake -P cmake/node_package.cmake
 cmake_minimum_required(VERSION 3.20)
 get_filename_component(root ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
@@ -32,16 +35,61 @@ endforeach()
 file(COPY ${root}/node/package.json ${root}/node/index.js ${root}/node/index.d.ts ${root}/LICENSE
      DESTINATION ${stage}/package FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
+# koffi's native module for each Windows machine, bundled whole and as
+# published, so that the package runs in a 32-bit and a 64-bit process
+# whichever machine npm installed it for: npm installs only its own
+# machine's part and refuses another's as a dependency (node/index.js says
+# more).
+# package.json names the parts at one fixed version, which must be the one
+# whose registry checksum (its "integrity", as hex) is held here.
+set(koffi_version 3.3.4)
+set(koffi_sha512_win32-ia32 cf4b98de6a970135355fb832909c9d738a6a7b1b20fbe6accba5ee17077995cec181d31e80c0a6eb404eb5cef7128373fec8265776d7e5b11a35532d23fbb934)
+set(koffi_sha512_win32-x64 fd2a5e85f62b3bd0ed92807464e806c9ca38187e33c2113216a8029b4c7c95bcd79eb2a2c271d75a63e97ee5e1158a2116fa123b98e52d0cff85cd5f2791b401)
+if(NOT DEFINED NPM_REGISTRY)
+    set(NPM_REGISTRY https://registry.npmjs.org)
+endif()
+set(downloads ${root}/build/koffi-parts)
+foreach(machine win32-ia32 win32-x64)
+    set(sha512 ${koffi_sha512_${machine}})
+    set(name @koromix/koffi-${machine})
+    string(JSON pinned ERROR_VARIABLE unnamed GET "${manifest}" optionalDependencies ${name})
+    string(JSON bundled ERROR_VARIABLE unnamed GET "${manifest}" bundleDependencies)
+    if(NOT pinned STREQUAL koffi_version OR NOT bundled MATCHES "\"${name}\"")
+        message(FATAL_ERROR "node/package.json must name ${name} ${koffi_version} in optionalDependencies "
+                            "and bundleDependencies, the version whose checksum this script holds")
+    endif()
+    # A part fetched before is taken again only while its checksum holds. A
+    # download that fails or brings other bytes stops here, as a checksum
+    # mismatch that names the transfer's status.
+    set(archive ${downloads}/koffi-${machine}-${koffi_version}.tgz)
+    if(EXISTS ${archive})
+        file(SHA512 ${archive} held)
+    endif()
+    if(NOT EXISTS ${archive} OR NOT held STREQUAL sha512)
+        file(DOWNLOAD ${NPM_REGISTRY}/${name}/-/koffi-${machine}-${koffi_version}.tgz ${archive}
+             TLS_VERIFY ON EXPECTED_HASH SHA512=${sha512})
+    endif()
+    set(unpacked ${stage}/${machine})
+    file(MAKE_DIRECTORY ${unpacked} ${stage}/package/node_modules/@koromix)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E tar xzf ${archive} WORKING_DIRECTORY ${unpacked}
+                    RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "unpacking ${archive} failed")
+    endif()
+    file(RENAME ${unpacked}/package ${stage}/package/node_modules/${name})
+endforeach()
+
 # The same files give the same bytes: GNU tar entries (pax ones would carry
 # each file's own times) and no time in the gzip header (gzip -n).
 set(tarball ${root}/dist/kesmard-${version}.tgz)
 # An earlier version's package must not stand in for this one.
 file(GLOB packed ${root}/dist/kesmard-*.tgz)
 file(REMOVE ${tarball} ${packed})
+# Every file in a fixed order (GLOB_RECURSE sorts), no directory entries, as
+# npm packs.
+file(GLOB_RECURSE entries RELATIVE ${stage} ${stage}/package/*)
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf package.tar --format=gnutar
-                        "--mtime=1985-10-26 08:15:00 UTC"
-                        package/LICENSE package/index.d.ts package/index.js package/package.json
-                        package/x64/KESMARD.dll package/x86/KESMARD.dll
+                        "--mtime=1985-10-26 08:15:00 UTC" ${entries}
                 WORKING_DIRECTORY ${stage} RESULT_VARIABLE failed)
 if(NOT failed)
     execute_process(COMMAND gzip -n -9 -c package.tar WORKING_DIRECTORY ${stage}

@@ -4,6 +4,19 @@
 // running process: x86/KESMARD.dll in a 32-bit process, x64/KESMARD.dll in
 // a 64-bit one.
 //
+// koffi comes with the package: both of koffi's Windows parts
+// (@koromix/koffi-win32-ia32 and -x64, at the version
+// cmake/node_package.cmake pins) are bundled in its node_modules, and the
+// one of the running process is loaded. npm installs only the part of the
+// machine it installs for, so a koffi taken from the registry would leave a
+// 32-bit process without its part where 64-bit Node.js (or the machine
+// that builds an Electron app) installed the package, and the other way
+// round. npm refuses a part of another machine as a dependency
+// (EBADPLATFORM), and a bundled koffi package would run its install step,
+// which builds koffi from source wherever it finds no part. A part's main
+// module is koffi's native module, the whole of koffi's API, which is what
+// koffi's own loader hands out on Windows.
+//
 // Texts go to the display as bytes. A string is sent as Latin-1, one byte
 // per character from U+0000 to U+00FF (pick the display's own character
 // table by sending a Buffer instead); a Buffer or Uint8Array is sent as it
@@ -28,7 +41,7 @@ function loaded() {
     if (process.platform !== 'win32' || (process.arch !== 'ia32' && process.arch !== 'x64'))
         throw new Error(`kesmard: KESMARD.dll runs in 32-bit and 64-bit x86 Windows processes, ` +
                         `not in ${process.platform} ${process.arch}`);
-    koffi = require('koffi');
+    koffi = require(`@koromix/koffi-win32-${process.arch}`);
     const lib = koffi.load(modulePath);
     // The texts come back as pointers and are decoded here, not as UTF-8.
     const strlen = koffi.load('msvcrt.dll').func('size_t strlen(const void *text)');

@@ -6,10 +6,12 @@
 # and include/, and a SHA256SUMS that lists and verifies every other file.
 # Then it compiles what the kit holds as source: the header, without
 # a warning, in every C and C++ standard for MinGW and for the MSVC target;
-# the sample host, as C89; and the declarations of the
-# language guide: C# with Mono's compiler, Delphi and Free Pascal with Free
-# Pascal (Delphi's ANSI and Unicode modes), each against a test file of the
-# C signatures, and Python's syntax.
+# the sample host, as C89; and the language bindings in bindings/: C# with
+# Mono's compiler and both Pascal units with Free Pascal in each of its
+# modes, each against a test file of the C signatures, the run-time Pascal
+# unit's loading run against a stand-in Windows unit, the Python module
+# compiled and run against a stand-in for ctypes.WinDLL, and the VBA
+# module's 64-bit declarations read.
 #
 # Usage: check_kit.sh WINDOWS-BUILD-FOLDER DIST-FOLDER win32|win64
 set -euo pipefail
@@ -39,6 +41,13 @@ contents=(
     LICENSE
     README.md
     SHA256SUMS
+    bindings/
+    bindings/Kesmard.bas
+    bindings/KesmardDisplay.cs
+    bindings/KesmardDisplay.pas
+    bindings/KesmardDisplayDynamic.pas
+    bindings/KesmardVBA.bas
+    bindings/kesmard.py
     doc/
     doc/DEBUG_LOG.md
     doc/FAILURES.md
@@ -85,7 +94,8 @@ done
 # The text files have CR LF line ends throughout; SHA256SUMS keeps
 # sha256sum's LF.
 for file in $(cd "$unpacked" && find . -type f \( -name '*.txt' -o -name '*.md' -o -name '*.h' \
-                  -o -name '*.c' -o -name '*.def' -o -name LICENSE \) | sed 's|^\./||' | sort); do
+                  -o -name '*.c' -o -name '*.def' -o -name LICENSE -o -name '*.cs' -o -name '*.pas' \
+                  -o -name '*.bas' -o -name '*.py' \) | sed 's|^\./||' | sort); do
     lines=$(wc -l <"$unpacked/$file")
     [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$unpacked/$file")" = "$lines" ] ||
         fail "$file has not CR LF line ends throughout"
@@ -102,12 +112,6 @@ if [ "$summed" != "$present" ]; then
 fi
 (cd "$unpacked" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS does not verify"
 
-# The fenced block of a Markdown file whose opening line is ```TAG, with
-# LF line ends.
-block() {
-    awk -v fence="\`\`\`$2" '{sub(/\r$/, "")} $0 == fence {inside = 1; next}
-                               inside && $0 == "```" {exit} inside {print}' "$1"
-}
 # The sample lives in examples/ and README points to it; the kit's README
 # speaks of nothing the kit lacks, such as building from source.
 grep -q 'sample_host\.c' "$root/README.md" || fail "README does not point to the sample host"
@@ -135,20 +139,65 @@ $mingw-gcc -std=c89 "${strict[@]}" -I "$unpacked" "$unpacked/examples/sample_hos
 "${msvc[@]}" -std=c89 "${strict[@]}" -nostdlibinc -isystem "$root/tests/e2e/msvc/include" \
     -I "$unpacked" "$unpacked/examples/sample_host.c" || fail "the sample as C89 for the MSVC target"
 
-guide=$unpacked/doc/LANGUAGES.md
-block "$guide" csharp >"$work/KesmardDisplay.cs"
-mcs -target:library -platform:$cs_platform -warnaserror -out:"$work/KesmardDisplay.dll" \
-    "$work/KesmardDisplay.cs" "$root/tests/declarations/KesmardSignatures.cs" >"$work/mcs.log" ||
-    { cat "$work/mcs.log"; fail "the C# declarations"; }
-for mode in delphi delphiunicode; do
-    rm -rf "$work/$mode" && mkdir "$work/$mode"
-    block "$guide" pascal | sed "s/{\$MODE DELPHI}/{\$MODE ${mode^^}}/" >"$work/$mode/kesmarddisplay.pas"
-    cp "$root/tests/declarations/kesmardsignatures.pas" "$work/$mode/"
-    (cd "$work/$mode" && fpc -M"$mode" -Sew -vw kesmardsignatures.pas) >"$work/fpc.log" ||
-        { cat "$work/fpc.log"; fail "the Pascal declarations in $mode mode"; }
+bindings=$unpacked/bindings
+# Every binding carries the nine entry points and the four Status answers.
+for file in "$bindings"/*; do
+    for name in Init Done Write SetPosition PowerResume Usage DefaultParameters DriverName Status \
+                STATUS_NOT_SET_UP STATUS_READY STATUS_BACKED_UP STATUS_LOST; do
+        grep -q "DISPLAYDLL_$name\b" "$file" || fail "${file##*/} lacks DISPLAYDLL_$name"
+    done
 done
-block "$guide" python >"$work/kesmard.py"
-python3 -m py_compile "$work/kesmard.py" || fail "the Python declarations"
+mcs -target:library -platform:$cs_platform -warnaserror -out:"$work/KesmardDisplay.dll" \
+    "$bindings/KesmardDisplay.cs" "$root/tests/declarations/KesmardSignatures.cs" >"$work/mcs.log" ||
+    { cat "$work/mcs.log"; fail "the C# binding"; }
+# Both Pascal units in each of Free Pascal's modes, warnings failing: the
+# static one against the C signatures, and the run-time one's LoadKesmard
+# run against the stand-in Windows unit of tests/bindings/.
+for mode in fpc objfpc delphi delphiunicode; do
+    rm -rf "$work/$mode" && mkdir "$work/$mode"
+    cp "$bindings"/*.pas "$root/tests/declarations/kesmardsignatures.pas" "$root/tests/bindings/"*.pas "$work/$mode/"
+    (cd "$work/$mode" && fpc -M"$mode" -Sew -vw kesmardsignatures.pas && fpc -M"$mode" -Sew -vw kesmard_dynamic_test.pas &&
+        ./kesmard_dynamic_test) >"$work/fpc.log" || { cat "$work/fpc.log"; fail "the Pascal units in $mode mode"; }
+done
+# The Python module, imported with a stand-in for ctypes.WinDLL, which only
+# Windows has: it records the calls the module makes.
+python3 -m py_compile "$bindings/kesmard.py" || fail "the Python binding's syntax"
+PYTHONPATH=$bindings python3 - <<'EOF' || fail "the Python binding"
+import ctypes
+calls = []
+class Library:
+    def __init__(self, path):
+        self.path = path
+    def __getattr__(self, name):
+        entry = lambda *args: calls.append((name,) + args) or (1 if name == "DISPLAYDLL_Status" else None)
+        setattr(self, name, entry)
+        return entry
+ctypes.WinDLL = Library
+import kesmard
+for call, args in ((kesmard.set_position, (300, 1)), (kesmard.set_position, (1, -1)),
+                   (kesmard.init, (256, 2, "COM3,9600,8,N,1")), (kesmard.write, (b"A\0B",))):
+    try:
+        call(*args)
+        raise SystemExit("no ValueError from %s%r" % (call.__name__, args))
+    except ValueError:
+        pass
+kesmard.write("Café £", "cp1252")
+kesmard.write(b"\x80\xd5")
+kesmard.set_position(20, 2)
+assert calls == [("DISPLAYDLL_Write", b"Caf\xe9 \xa3"), ("DISPLAYDLL_Write", b"\x80\xd5"),
+                 ("DISPLAYDLL_SetPosition", 20, 2)], calls
+import struct
+assert kesmard.status() == 1
+assert kesmard.load().path.endswith({8: "/x64/KESMARD.dll", 4: "/x86/KESMARD.dll"}[struct.calcsize("P")])
+EOF
+# No VBA compiler runs here. For 64-bit Office every Declare of the VBA7
+# branches is PtrSafe, and each pointer-sized parameter a LongPtr.
+vba7=$(tr -d '\r' <"$bindings/KesmardVBA.bas" | sed -n '/^#If VBA7 Then$/,/^#Else$/p')
+! grep 'Declare ' <<<"$vba7" | grep -v 'Declare PtrSafe ' || fail "a VBA7 Declare without PtrSafe"
+for entry in LoadLibraryW:1 lstrlenA:1 RtlMoveMemory:2 WideCharToMultiByte:3; do
+    [ "$(grep -E " ${entry%:*} | Alias \"${entry%:*}\"" <<<"$vba7" | grep -o 'As LongPtr[,)]' | wc -l)" = "${entry#*:}" ] ||
+        fail "VBA7's ${entry%:*} has not ${entry#*:} pointer parameters as LongPtr"
+done
 
 [ "$failed" = 0 ] && echo "kit $kit.zip holds what it should, and its sources compile"
 exit "$failed"

@@ -1,9 +1,12 @@
-{ Compiled with the Delphi and Free Pascal declarations of doc/LANGUAGES.md by
-  tests/check_kit.sh, in the mode given on the command line: each entry
-  point must fit a procedural type of its C signature in KESMARD.h, so a
-  declaration that drifts (a PChar, a Boolean or LongBool flag, Integer
-  arguments) fails to compile. }
+{ Compiled with bindings/KesmardDisplay.pas by tests/check_kit.sh, the unit
+  in the mode given on the command line: each entry point must fit a
+  procedural type of its C signature in KESMARD.h, so a declaration that
+  drifts (a PChar, a Boolean or LongBool flag, Integer arguments, a 16-bit
+  Status) fails to compile. This unit keeps the objfpc mode, where @ gives
+  a typed address that the assignment checks. }
 unit KesmardSignatures;
+
+{$MODE OBJFPC}
 
 interface
 
@@ -28,13 +31,17 @@ implementation
 uses KesmardDisplay;
 
 initialization
-  Init := DISPLAYDLL_Init;
-  Done := DISPLAYDLL_Done;
-  Write := DISPLAYDLL_Write;
-  SetPosition := DISPLAYDLL_SetPosition;
-  PowerResume := DISPLAYDLL_PowerResume;
-  Usage := DISPLAYDLL_Usage;
-  DefaultParameters := DISPLAYDLL_DefaultParameters;
-  DriverName := DISPLAYDLL_DriverName;
-  Status := DISPLAYDLL_Status;
+  Init := @DISPLAYDLL_Init;
+  Done := @DISPLAYDLL_Done;
+  Write := @DISPLAYDLL_Write;
+  SetPosition := @DISPLAYDLL_SetPosition;
+  PowerResume := @DISPLAYDLL_PowerResume;
+  Usage := @DISPLAYDLL_Usage;
+  DefaultParameters := @DISPLAYDLL_DefaultParameters;
+  DriverName := @DISPLAYDLL_DriverName;
+  Status := @DISPLAYDLL_Status;
+{$IF (DISPLAYDLL_STATUS_NOT_SET_UP <> 0) or (DISPLAYDLL_STATUS_READY <> 1) or
+     (DISPLAYDLL_STATUS_BACKED_UP <> 2) or (DISPLAYDLL_STATUS_LOST <> 3)}
+  {$ERROR the Status constants are not 0 to 3}
+{$ENDIF}
 end.

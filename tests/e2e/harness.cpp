@@ -133,6 +133,8 @@ bool StartChild(ChildProcess *child, const char *name, const char *commandLine, 
     snprintf(command, sizeof command, "%s", commandLine);  // CreateProcessA may write into it
     PROCESS_INFORMATION started;
     bool ok = CreateProcessA(NULL, command, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &started);
+    if (!ok)
+        printf("    CreateProcessA failed with error %lu\n", GetLastError());
     CheckTrue(ok, "the child process starts");
     child->process = ok ? started.hProcess : NULL;
     if (ok)

@@ -3,9 +3,18 @@
 // virtual serial line: the module's end is COM3, the display's end COM4,
 // which this script reads through kernel32 to check the bytes that arrive.
 // Run by Node.js for Windows (32-bit or 64-bit) under Wine from the folder
-// the package was installed into; prints one line per check and exits 1 on
-// any failure.
-const koffi = require('koffi');
+// the package was installed into, npm having installed it for the machine
+// the first argument after the script names; prints one line per check and
+// exits 1 on any failure.
+const { createRequire } = require('module');
+
+// Standard error is lost under the line runner: an error thrown here is a
+// failed check on standard output.
+process.on('uncaughtException', (error) => {
+    console.log(`FAILED ${error.stack}`);
+    process.exit(1);
+});
+
 const kesmard = require('kesmard');
 
 const VERSION = '1.1.0.0';  // written here apart from the build's own
@@ -22,7 +31,10 @@ function check(what, expected, got) {
     }
 }
 
-// The display's end: a read returns once a byte is there or after waitMs.
+// The display's end, through koffi as the package holds it (its bundled
+// part for this process): a read returns once a byte is there or after
+// waitMs.
+const koffi = createRequire(require.resolve('kesmard'))(`@koromix/koffi-win32-${process.arch}`);
 const kernel32 = koffi.load('kernel32.dll');
 koffi.struct('COMMTIMEOUTS', {interval: 'uint32_t', multiplier: 'uint32_t', constant: 'uint32_t',
                               writeMultiplier: 'uint32_t', writeConstant: 'uint32_t'});
@@ -54,7 +66,9 @@ function received() {
 const latin1 = (text) => [...Buffer.from(text, 'latin1')];
 
 check('the process runs on its own machine', true, ['ia32', 'x64'].includes(process.arch));
-console.log(`Node.js ${process.version} ${process.arch}`);
+console.log(`Node.js ${process.version} ${process.arch}, the package installed for ${process.argv[2]}`);
+check('npm installed the package for the other machine', {ia32: 'x64', x64: 'ia32'}[process.arch],
+      process.argv[2]);
 check('driverName', `KESMARD v${VERSION}`, kesmard.driverName());
 check('usage', 'KESMARD usage: COM3,9600,8,N,1', kesmard.usage());
 check('defaultParameters', 'COM3,9600,8,N,1', kesmard.defaultParameters());

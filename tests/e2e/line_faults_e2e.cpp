@@ -211,9 +211,13 @@ static DWORD WINAPI WriteFillText(void *)
     return 0;
 }
 
+// Status, and the two constant texts, which must not wait either.
 static DWORD WINAPI AskStatus(void *status)
 {
     *(int *)status = api.Status();
+    if (strcmp(api.Usage(), "KESMARD usage: COM3,9600,8,N,1") != 0 ||
+        strcmp(api.DefaultParameters(), "COM3,9600,8,N,1") != 0)
+        *(int *)status = -1;
     return 0;
 }
 
@@ -251,7 +255,8 @@ static void ShortWriteOnBackedUpLine(void)
     WaitForHeldWrite();
     int status = -1;
     HANDLE asker = CreateThread(NULL, 0, AskStatus, &status, 0, NULL);
-    CheckInt(WAIT_OBJECT_0, WaitForSingleObject(asker, 5000), "Status does not wait for another call");
+    CheckInt(WAIT_OBJECT_0, WaitForSingleObject(asker, 5000),
+             "Status, Usage and DefaultParameters do not wait for another call");
     CheckInt(DISPLAYDLL_STATUS_BACKED_UP, status, "Status on the held line");
     HoldWrites(false);
     HANDLE threads[] = {writer, asker};

@@ -118,7 +118,10 @@ static void WritesBringTheDisplayBack(void)
         api.SetPosition(1, 4);
         Sleep(RECONNECT_WAIT_MS);
         api.Write("gone");
-        api.PowerResume();  // between tries: dropped, and no try of its own
+        // Calls for half a second after a try: dropped, with no try of their
+        // own (PowerResume logs no line, so a try would show alone).
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 500;)
+            api.PowerResume();
         Sleep(RECONNECT_WAIT_MS);
         api.Write("still gone");
     }

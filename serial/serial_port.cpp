@@ -72,6 +72,14 @@ bool PortIsConfigured(void)
     return port.configured;
 }
 
+// Clears the receive error a port that aborts on errors holds, after which
+// it takes writes and state reads again.
+static void ClearReceiveError(void)
+{
+    DWORD errors;
+    ClearCommError(port.handle, &errors, NULL);
+}
+
 bool PortAnswers(void)
 {
     DCB state;
@@ -82,8 +90,7 @@ bool PortAnswers(void)
     // until the error is cleared; one whose device has gone refuses it still.
     if (GetLastError() != ERROR_OPERATION_ABORTED)
         return false;
-    DWORD errors;
-    ClearCommError(port.handle, &errors, NULL);
+    ClearReceiveError();
     return GetCommState(port.handle, &state) != 0;
 }
 
@@ -109,8 +116,7 @@ WriteOutcome WritePort(const void *bytes, unsigned long count, const char **erro
         // A port whose state says to abort on errors refuses every write
         // after a receive error (framing, parity, overrun) until the error
         // is cleared. What the aborted write moved is not sent again.
-        DWORD errors;
-        ClearCommError(port.handle, &errors, NULL);
+        ClearReceiveError();
         WriteReport retry = WriteOnce((const char *)bytes + report.written, count - report.written);
         retry.written += report.written;
         retry.count = count;

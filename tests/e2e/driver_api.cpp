@@ -7,7 +7,6 @@
 #include "display_bytes.h"
 #include "harness.h"
 #include "line.h"
-#include "../../tools/common/system_text.h"
 
 const char *driverPath;
 
@@ -51,13 +50,6 @@ void DoneAndUnload(DriverApi *api)
     UnloadDriver(api);
 }
 
-const char *ExpectedErrorText(char (&text)[COMPOSED_TEXT_SIZE], const char *message,
-                              unsigned long code, bool asLogged)
-{
-    snprintf(text, sizeof text, "%s%s : %s", asLogged ? "Error " : "", message, SystemText(code));
-    return text;
-}
-
 void BesideModule(const char *program, const char *arguments, char *commandLine, size_t size)
 {
     const char *name = strrchr(driverPath, '\\');
@@ -67,7 +59,8 @@ void BesideModule(const char *program, const char *arguments, char *commandLine,
 
 enum { TIMESTAMP_LENGTH = 17 };
 
-// "HH:MM:SS dd/mm/yy": digits where the pattern has 'd'.
+// "HH:MM:SS dd/mm/yy" with digits where the pattern has 'd', and a local
+// time between the scenario's start and now: then true.
 static bool IsTimestamp(const char *text)
 {
     static const char PATTERN[] = "dd:dd:dd dd/dd/dd";
@@ -76,7 +69,12 @@ static bool IsTimestamp(const char *text)
         if (PATTERN[i] == 'd' ? !digit : text[i] != PATTERN[i])
             return false;
     }
-    return true;
+    char stamp[13] = "", now[16];
+    const int order[] = {15, 16, 12, 13, 9, 10, 0, 1, 3, 4, 6, 7};
+    for (int i = 0; i < 12; i++)
+        stamp[i] = text[order[i]];
+    SortableLocalTime(now);
+    return strcmp(scenarioStart, stamp) <= 0 && strcmp(stamp, now) <= 0;
 }
 
 void ExpectLog(const char *const *entries, size_t count, const char *what, const char *path)
@@ -112,7 +110,7 @@ void ExpectLog(const char *const *entries, size_t count, const char *what, const
         expected[at++] = '\n';
     }
     expected[at] = '\0';
-    CheckTrue(stampsOk, "every line starts with a timestamp HH:MM:SS dd/mm/yy");
+    CheckTrue(stampsOk, "every line starts with the local time of its event, HH:MM:SS dd/mm/yy");
     CheckText(expected, file, what);
 }
 

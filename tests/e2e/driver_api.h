@@ -29,15 +29,6 @@ bool StartDriver(DriverApi *api, const char *parameters);
 // Done, which must send the closing sequence, then unload.
 void DoneAndUnload(DriverApi *api);
 
-// Room for any text the module composes from a message and a system text.
-enum { COMPOSED_TEXT_SIZE = 1200 };
-
-// What the module composes for a failure: message, " : " and the system's
-// text for code (its line end included); with asLogged, "Error " first, as
-// the log shows it. Returns text.
-const char *ExpectedErrorText(char (&text)[COMPOSED_TEXT_SIZE], const char *message,
-                              unsigned long code, bool asLogged = false);
-
 // The command line of a program that lies beside the module under test.
 void BesideModule(const char *program, const char *arguments, char *commandLine, size_t size);
 

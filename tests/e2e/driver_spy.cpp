@@ -38,14 +38,15 @@ static BOOL WINAPI SpyWriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD
         WaitForSingleObject(hold.released, INFINITE);
     }
     // An empty write is no event: every driver takes it.
-    if (!Refusing() || count == 0)
-        return real.WriteFile(file, bytes, count, written, overlapped);
-    const SerialDriverRow *row = spy.playing;
-    // What the driver says went out does go out.
-    DWORD moved = 0;
-    if (row->written == WROTE_HALF)
-        real.WriteFile(file, bytes, count / 2, &moved, overlapped);
-    *written = moved;
+    const SerialDriverRow *row = Refusing() && count > 0 ? spy.playing : NULL;
+    // What a played driver says went out does go out.
+    DWORD asked = !row ? count : row->written == WROTE_HALF ? count / 2 : 0;
+    *written = 0;
+    BOOL ended = (row && asked == 0) || real.WriteFile(file, bytes, asked, written, overlapped);
+    spy.lastMoved = *written;
+    spy.moved += *written;
+    if (!row)
+        return ended;
     if (!row->succeeds)
         SetLastError(row->errorCode);
     return row->succeeds;

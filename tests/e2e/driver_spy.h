@@ -17,6 +17,8 @@ struct DriverSpy {
     DCB setState;                    // the latest state given to SetCommState
     COMMTIMEOUTS setTimeouts;        // the latest timeouts given to SetCommTimeouts
     int purges;                      // PurgeComm calls
+    DWORD lastMoved;                 // bytes the latest write moved
+    unsigned long long moved;        // bytes all writes moved
 };
 
 extern DriverSpy spy;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "driver_api.h"
@@ -181,25 +182,47 @@ static bool ContainsAny(const char *name, const char *list)
     }
 }
 
-static DWORD WINAPI RunScenario(void *scenario)
+char scenarioStart[16];
+
+void SortableLocalTime(char (&sortable)[16])
 {
-    ((const Scenario *)scenario)->run();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    snprintf(sortable, sizeof sortable, "%02d%02d%02d%02d%02d%02d", now.wYear % 100, now.wMonth,
+             now.wDay, now.wHour, now.wMinute, now.wSecond);
+}
+
+// A scenario written in C++, or one of a file.
+struct Job {
+    const Scenario *scenario;
+    const char *folder;
+    const char *file;
+};
+
+static DWORD WINAPI RunJob(void *argument)
+{
+    const Job *job = (const Job *)argument;
+    if (job->scenario)
+        job->scenario->run();
+    else
+        RunScenarioFile(job->folder, job->file);
     return 0;
 }
 
 // Runs a scenario on a thread of its own in a fresh folder named after it,
 // where the module keeps its log and the scenario its files.
-static bool RunUnderWatchdog(const char *fullName, const Scenario *scenario)
+static bool RunUnderWatchdog(const char *fullName, const Job *job)
 {
     failedChecks = 0;
     DWORD start = GetTickCount();
+    SortableLocalTime(scenarioStart);
     char home[MAX_PATH], folder[128];
     GetCurrentDirectoryA(sizeof home, home);
     snprintf(folder, sizeof folder, "%s", fullName);
     *strchr(folder, '/') = '-';
     CreateDirectoryA(folder, NULL);
     SetCurrentDirectoryA(folder);
-    HANDLE thread = CreateThread(NULL, 0, RunScenario, (void *)scenario, 0, NULL);
+    HANDLE thread = CreateThread(NULL, 0, RunJob, (void *)job, 0, NULL);
     if (WaitForSingleObject(thread, SCENARIO_LIMIT_MS) != WAIT_OBJECT_0) {
         printf("    FAILED: still running after %d s: a call hangs\nFAIL %s\n",
                SCENARIO_LIMIT_MS / 1000, fullName);
@@ -214,27 +237,72 @@ static bool RunUnderWatchdog(const char *fullName, const Scenario *scenario)
     return failedChecks == 0;
 }
 
+enum { LISTED_MAX = 256 };
+typedef char ListedName[64];
+
+static int CompareNames(const void *a, const void *b)
+{
+    return strcmp((const char *)a, (const char *)b);
+}
+
+// The sub-folders of folder, or its scenario files without their ".scn",
+// in order of name.
+static size_t ListFolder(const char *folder, bool subFolders, ListedName *names)
+{
+    char pattern[MAX_PATH];
+    snprintf(pattern, sizeof pattern, "%s\\%s", folder, subFolders ? "*" : "*.scn");
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    size_t count = 0;
+    for (bool more = search != INVALID_HANDLE_VALUE; more && count < LISTED_MAX;
+         more = FindNextFileA(search, &found)) {
+        bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        size_t length = strlen(found.cFileName) - (subFolders ? 0 : 4);
+        if (isFolder == subFolders && found.cFileName[0] != '.' && length < sizeof names[0])
+            snprintf(names[count++], sizeof names[0], "%.*s", (int)length, found.cFileName);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    qsort(names, count, sizeof names[0], CompareNames);
+    return count;
+}
+
 int RunTestProgram(int argc, char **argv, const ScenarioGroup *const *groups, size_t count)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: %s DLL [FILTER]\n", argv[0]);
+        fprintf(stderr, "usage: %s DLL [FILTER [FOLDER]]\n", argv[0]);
         return 2;
     }
     driverPath = argv[1];
-    const char *filter = argc > 2 ? argv[2] : NULL;
+    const char *filter = argc > 2 && strcmp(argv[2], "all") != 0 ? argv[2] : NULL;
+    const char *folder = argc > 3 ? argv[3] : NULL;
     bool exclude = filter && filter[0] == '-';
     if (!StartReadingLine()) {
         printf("cannot open the display's end of the line (COM4)\n");
         return 1;
     }
     int passed = 0, failed = 0;
+    char fullName[160];
     for (size_t g = 0; g < count; g++) {
         for (size_t i = 0; i < groups[g]->count; i++) {
-            char fullName[128];
             snprintf(fullName, sizeof fullName, "%s/%s", groups[g]->name, groups[g]->scenarios[i].name);
-            if (filter && ContainsAny(fullName, filter + exclude) == exclude)
-                continue;
-            RunUnderWatchdog(fullName, &groups[g]->scenarios[i]) ? passed++ : failed++;
+            Job job = {&groups[g]->scenarios[i], NULL, NULL};
+            if (!filter || ContainsAny(fullName, filter + exclude) != exclude)
+                RunUnderWatchdog(fullName, &job) ? passed++ : failed++;
+        }
+    }
+    static ListedName fileGroups[LISTED_MAX], files[LISTED_MAX];
+    size_t groupCount = folder ? ListFolder(folder, true, fileGroups) : 0;
+    for (size_t g = 0; g < groupCount; g++) {
+        char groupFolder[MAX_PATH], path[MAX_PATH];
+        snprintf(groupFolder, sizeof groupFolder, "%s\\%s", folder, fileGroups[g]);
+        size_t fileCount = ListFolder(groupFolder, false, files);
+        for (size_t i = 0; i < fileCount; i++) {
+            snprintf(fullName, sizeof fullName, "%s/%s", fileGroups[g], files[i]);
+            snprintf(path, sizeof path, "%s\\%s.scn", groupFolder, files[i]);
+            Job job = {NULL, folder, path};
+            if (!filter || ContainsAny(fullName, filter + exclude) != exclude)
+                RunUnderWatchdog(fullName, &job) ? passed++ : failed++;
         }
     }
     printf("%d passed, %d failed\n", passed, failed);

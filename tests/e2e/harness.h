@@ -2,9 +2,11 @@
 // run under a watchdog in a fresh folder of its own; checks that print what
 // they expected and what they got; whole files and child processes.
 //
-// A program is run as PROGRAM DLL [FILTER]. Each scenario's full name is
-// GROUP/NAME; FILTER is a comma-separated list of pieces of full names
-// ("line/", "log/failed_open"), or with a leading '-' the pieces to leave out.
+// A program is run as PROGRAM DLL [FILTER [FOLDER]]. Each scenario's full
+// name is GROUP/NAME; FILTER is a comma-separated list of pieces of full
+// names ("line/", "log/failed_open"), or with a leading '-' the pieces to
+// leave out, or "all". The scenario files FOLDER/GROUP/NAME.scn run after
+// the groups written in C++ (scenario_file.cpp).
 #pragma once
 
 #include <stddef.h>
@@ -34,6 +36,14 @@ enum { SCENARIO_LIMIT_MS = 180000 };
 // display's end of the line, runs the selected scenarios and prints
 // "N passed, M failed". Returns the exit status.
 int RunTestProgram(int argc, char **argv, const ScenarioGroup *const *groups, size_t count);
+
+// Runs the scenario file at path, with the definitions of folder.
+void RunScenarioFile(const char *folder, const char *path);
+
+// The local time now as "yymmddHHMMSS", which orders as the time does; and
+// the time the running scenario started, the same way.
+void SortableLocalTime(char (&sortable)[16]);
+extern char scenarioStart[16];
 
 void CheckTrue(bool condition, const char *what);
 void CheckInt(long long expected, long long got, const char *what);

@@ -33,7 +33,8 @@ static int HexDigit(char c)
     return -1;
 }
 
-bool UnescapeText(const char *text, char *out, size_t outSize, char *error, size_t errorSize)
+bool UnescapeText(const char *text, char *out, size_t outSize, char *error, size_t errorSize,
+                  size_t *byteCount)
 {
     size_t length = 0;
     for (size_t i = 0; text[i]; i++) {
@@ -51,7 +52,7 @@ bool UnescapeText(const char *text, char *out, size_t outSize, char *error, size
                     return false;
                 }
                 byte = (char)(high * 16 + low);
-                if (byte == 0) {
+                if (byte == 0 && !byteCount) {
                     snprintf(error, errorSize, "\\x00 at character %u: a text cannot carry a zero byte",
                              (unsigned)i + 1);
                     return false;
@@ -66,6 +67,8 @@ bool UnescapeText(const char *text, char *out, size_t outSize, char *error, size
         out[length++] = byte;
     }
     out[length] = '\0';
+    if (byteCount)
+        *byteCount = length;
     return true;
 }
 

@@ -12,7 +12,10 @@ bool ParseNumber(const char *text, size_t length, unsigned long maximum, unsigne
 // Decodes \xNN (two hex digits, any case) and \\ into bytes. Stops with false
 // and a one-line reason in error on any other escape, on \x00 (a text ends at
 // its zero byte, so it cannot carry one) and when the result does not fit.
-bool UnescapeText(const char *text, char *out, size_t outSize, char *error, size_t errorSize);
+// Given length, the result is bytes, not a text: \x00 is taken, and *length
+// says how many there are.
+bool UnescapeText(const char *text, char *out, size_t outSize, char *error, size_t errorSize,
+                  size_t *length = 0);
 
 // The inverse: printable ASCII stays, a backslash doubles, every other byte
 // becomes \xNN. A result too long for out is cut before an incomplete escape.

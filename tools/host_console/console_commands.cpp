@@ -146,6 +146,24 @@ bool ParseCommand(const char *line, Command *command, char *error, size_t errorS
     return ParseArguments(syntax, word + length, command, error, errorSize);
 }
 
+void FormatTextAnswer(const char *text, int ok, char *out, size_t size)
+{
+    static char visible[ANSWER_SIZE];
+    char prefix[16] = "";
+    if (ok >= 0)
+        snprintf(prefix, sizeof prefix, "ok=%d ", ok);
+    if (text)
+        EscapeText(text, visible, sizeof visible);
+    snprintf(out, size, text ? "%s\"%s\"" : "%s(null)", prefix, visible);
+}
+
+void FormatStatusAnswer(int status, char *out, size_t size)
+{
+    static const char *const NAMES[] = {"not set up", "ready", "backed up", "lost"};
+    bool known = status >= 0 && status < (int)ARRAY_SIZE(NAMES);
+    snprintf(out, size, "%d %s", status, known ? NAMES[status] : "unknown");
+}
+
 size_t ListComPorts(const char *names, char *out, size_t outSize)
 {
     bool present[COM_PORT_MAXIMUM + 1] = {};

@@ -31,6 +31,16 @@ struct Command {
     char text[COMMAND_LINE_SIZE]; // init's parameters, or write's decoded text
 };
 
+// A call's answer as the console shows it: a text in quotes with its bytes
+// escaped (EscapeText), after "ok=N " for Init's (ok 0 or 1; -1 for none),
+// or (null); Status's number and its name, such as "1 ready". Answers
+// longer than size are cut.
+void FormatTextAnswer(const char *text, int ok, char *out, size_t size);
+void FormatStatusAnswer(int status, char *out, size_t size);
+
+// Room for the longest answer: a module's longest text with every byte escaped.
+enum { ANSWER_SIZE = 4 * 1120 + 16 };
+
 // Reads one line (without its line end). Returns false, with a one-line
 // reason in error, for an unknown command, a bad or missing number, a bad
 // escape or an overlong line.

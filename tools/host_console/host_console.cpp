@@ -28,7 +28,6 @@ enum {
     EXIT_NO_MODULE = 3,
     EXIT_NO_PORT_LIST = 4,
     MESSAGE_SIZE = 512,
-    VISIBLE_SIZE = 4 * 1120 + 1,  // a module's longest text with every byte escaped
 };
 
 static const char PROGRAM[] = "host_console";
@@ -98,25 +97,6 @@ static void ReportError(const CommandSource *source, const char *message)
         fprintf(stderr, "%s: argument %lu: %s\n", PROGRAM, source->position, message);
 }
 
-// Status's answer, with its name.
-static void PrintStatus(int status)
-{
-    static const char *const NAMES[] = {"not set up", "ready", "backed up", "lost"};
-    bool known = status >= 0 && status < (int)ARRAY_SIZE(NAMES);
-    printf("  %d %s\n", status, known ? NAMES[status] : "unknown");
-}
-
-static void PrintText(const char *prefix, const char *text)
-{
-    static char visible[VISIBLE_SIZE];
-    if (text) {
-        EscapeText(text, visible, sizeof visible);
-        printf("  %s\"%s\"\n", prefix, visible);
-    } else {
-        printf("  %s(null)\n", prefix);
-    }
-}
-
 // The machine's COM ports as their drivers register them, the list .NET's
 // SerialPort.GetPortNames reads too. No port is opened: that would take it
 // from whatever holds it.
@@ -160,6 +140,8 @@ static void ListPorts(void)
 static void Execute(const Command *command)
 {
     const DriverApi *api = &console.api;
+    static char answer[ANSWER_SIZE];
+    answer[0] = '\0';
     switch (command->kind) {
     case COMMAND_NOTHING:
         break;
@@ -167,9 +149,7 @@ static void Execute(const Command *command)
         unsigned char ok = 0;
         const char *result = api->Init((unsigned char)command->numbers[0],
                                        (unsigned char)command->numbers[1], command->text, &ok);
-        char prefix[16];
-        snprintf(prefix, sizeof prefix, "ok=%u ", ok);
-        PrintText(prefix, result);
+        FormatTextAnswer(result, ok, answer, sizeof answer);
         if (!ok)
             console.initFailed = true;
         break;
@@ -187,16 +167,16 @@ static void Execute(const Command *command)
         api->Done();
         break;
     case COMMAND_USAGE:
-        PrintText("", api->Usage());
+        FormatTextAnswer(api->Usage(), -1, answer, sizeof answer);
         break;
     case COMMAND_DEFAULTS:
-        PrintText("", api->DefaultParameters());
+        FormatTextAnswer(api->DefaultParameters(), -1, answer, sizeof answer);
         break;
     case COMMAND_NAME:
-        PrintText("", api->DriverName());
+        FormatTextAnswer(api->DriverName(), -1, answer, sizeof answer);
         break;
     case COMMAND_STATUS:
-        PrintStatus(api->Status());
+        FormatStatusAnswer(api->Status(), answer, sizeof answer);
         break;
     case COMMAND_SLEEP:
         Sleep(command->numbers[0]);
@@ -205,6 +185,8 @@ static void Execute(const Command *command)
         ListPorts();
         break;
     }
+    if (answer[0])
+        printf("  %s\n", answer);
 }
 
 // Reads every command of the source; runs them when execute is set, else

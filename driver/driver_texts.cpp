@@ -31,3 +31,18 @@ void BaseNameFromPath(char *baseName, size_t size, const char *path)
         length -= EXTENSION_LENGTH;
     snprintf(baseName, size, "%.*s", length, name);
 }
+
+void LibraryBaseNameFromPath(char *baseName, size_t size, const char *path)
+{
+    static const char PREFIX[] = "lib", SUFFIX[] = ".so";
+    const char *name = strrchr(path, '/');
+    name = name ? name + 1 : path;
+    size_t length = strlen(name);
+    if (length > sizeof SUFFIX - 1 && strcmp(name + length - (sizeof SUFFIX - 1), SUFFIX) == 0)
+        length -= sizeof SUFFIX - 1;
+    if (length > sizeof PREFIX - 1 && strncmp(name, PREFIX, sizeof PREFIX - 1) == 0) {
+        name += sizeof PREFIX - 1;
+        length -= sizeof PREFIX - 1;
+    }
+    snprintf(baseName, size, "%.*s", (int)length, name);
+}

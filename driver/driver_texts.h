@@ -24,3 +24,8 @@ void ComposeAroundName(char *buffer, size_t size, const char *prefix, const char
 // characters (".dll"), bounded by size. A name of four characters or fewer
 // is kept whole, since nothing would be left of it.
 void BaseNameFromPath(char *baseName, size_t size, const char *path);
+
+// The same for a shared library on Linux: the name after the last '/', less
+// ".so" at its end and "lib" at its start where it has them, so that
+// libKESMARD.so gives KESMARD and a copy named POLE7.so gives POLE7.
+void LibraryBaseNameFromPath(char *baseName, size_t size, const char *path);

@@ -3,8 +3,9 @@
 // the port under another thread's write.
 #pragma once
 
-// Made when the module is loaded and let go when it is unloaded, both in
-// DllMain, which never waits for the lock itself.
+// Made when the Windows module is loaded and let go when it is unloaded,
+// both in DllMain, which never waits for the lock itself. (The POSIX lock
+// is made with the library, and these are not needed there.)
 void CreateModuleLock(void);
 void DestroyModuleLock(void);
 

@@ -27,6 +27,12 @@
 #ifndef KESMARD_H
 #define KESMARD_H
 
+/* Off Windows there is one calling convention, as on x64: libKESMARD.so
+ * exports the same entry points by their plain names. */
+#if !defined(_WIN32) && !defined(__stdcall)
+#define __stdcall
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif

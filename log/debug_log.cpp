@@ -36,7 +36,7 @@ void OpenLog(void)
 
     CreateLogFolder();
     char path[LOG_PATH_SIZE];
-    BuildLogPath(path, sizeof path, ModuleBaseName());
+    BuildLogPath(path, sizeof path, LOG_FOLDER, ModuleBaseName());
     debugLog.stream = OpenLogStream(path);
     if (!debugLog.stream) {
         fputs("Failed to open ini file", stdout);

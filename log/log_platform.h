@@ -4,6 +4,10 @@
 #include <stdio.h>
 #include <time.h>
 
+// The folder of the log, with the platform's separator after it: "logs\\"
+// or "logs/".
+extern const char LOG_FOLDER[];
+
 // Creates "logs" in the current folder; failure (it exists, say) is ignored.
 void CreateLogFolder(void);
 

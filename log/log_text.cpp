@@ -15,9 +15,9 @@ bool HasLogSuffix(const char *parameters)
            strcmp(parameters + length - suffixLength, LOG_SUFFIX) == 0;
 }
 
-void BuildLogPath(char *path, size_t size, const char *baseName)
+void BuildLogPath(char *path, size_t size, const char *folder, const char *baseName)
 {
-    ComposeAroundName(path, size, "logs\\", baseName, ".log");
+    ComposeAroundName(path, size, folder, baseName, ".log");
 }
 
 void FormatTimestamp(char *timestamp, size_t size, const struct tm *localTime)

@@ -14,9 +14,10 @@ enum { TIMESTAMP_SIZE = 20 };
 // in "Log" (case-sensitive).
 bool HasLogSuffix(const char *parameters);
 
-// "logs\<baseName>.log", relative to the current folder. A base name too
-// long for the buffer is cut so that the extension stays.
-void BuildLogPath(char *path, size_t size, const char *baseName);
+// folder (such as "logs\\"), baseName and ".log", relative to the current
+// folder. A base name too long for the buffer is cut so that the extension
+// stays.
+void BuildLogPath(char *path, size_t size, const char *folder, const char *baseName);
 
 // Local time as "%H:%M:%S %d/%m/%y": two-digit year, day before month.
 void FormatTimestamp(char *timestamp, size_t size, const struct tm *localTime);

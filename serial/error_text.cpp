@@ -1,13 +1,11 @@
-// Composing error texts from the platform's message table.
+// Composing error texts from the platform's message for a code.
 #include "error_text.h"
 
-#include <windows.h>
 #include <stdio.h>
 
-enum { SYSTEM_TEXT_SIZE = 1024 };
+#include "system_message.h"
 
-// The neutral language with its default sublanguage: the user's language.
-enum { USER_DEFAULT_LANGUAGE = 0x0400 };
+enum { SYSTEM_TEXT_SIZE = 1024 };
 
 static struct {
     char systemText[SYSTEM_TEXT_SIZE];  // the platform's text for the last code
@@ -16,12 +14,7 @@ static struct {
 
 const char *ComposeErrorText(const char *message, unsigned long errorCode)
 {
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
-                                  errorCode, USER_DEFAULT_LANGUAGE, texts.systemText,
-                                  sizeof texts.systemText, NULL);
-    // With no text for the code, say nothing rather than an earlier error's text.
-    if (length == 0)
-        texts.systemText[0] = '\0';
+    ReadSystemMessage(errorCode, texts.systemText, sizeof texts.systemText);
     snprintf(texts.errorText, sizeof texts.errorText, "%s : %s", message, texts.systemText);
     return texts.errorText;
 }

@@ -34,6 +34,6 @@ WriteOutcome WritePort(const void *bytes, unsigned long count, const char **erro
 bool PortIsBackedUp(void);
 
 // Closes the port if one is open; afterwards no port handle is held. On a
-// backed-up port the output still held is discarded first, so the close
-// never waits for a line that does not move.
-void ClosePort(void);
+// backed-up port, or with discardOutput, the output still held is
+// discarded first, so the close never waits for a line that does not move.
+void ClosePort(bool discardOutput = false);

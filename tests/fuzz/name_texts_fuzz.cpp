@@ -70,7 +70,7 @@ void CheckAroundName(size_t size, const std::string &prefix, const std::string &
     FUZZ_EXPECT(driverName.Text() == Around(size, "", name, " v" EXPECTED_VERSION));
 
     GuardedBuffer logPath(LOG_PATH_SIZE);
-    BuildLogPath(logPath.bytes, LOG_PATH_SIZE, name.c_str());
+    BuildLogPath(logPath.bytes, LOG_PATH_SIZE, "logs\\", name.c_str());
     FUZZ_EXPECT(logPath.Text() == Around(LOG_PATH_SIZE, "logs\\", name, ".log"));
 }
 

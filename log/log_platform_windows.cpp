@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+const char LOG_FOLDER[] = "logs\\";
+
 void CreateLogFolder(void)
 {
     CreateDirectoryA("logs", NULL);

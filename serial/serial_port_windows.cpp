@@ -142,13 +142,13 @@ WriteOutcome WritePort(const void *bytes, unsigned long count, const char **erro
     return outcome;
 }
 
-void ClosePort(void)
+void ClosePort(bool discardOutput)
 {
     if (port.handle != NULL && port.handle != INVALID_HANDLE_VALUE) {
         // Output a held line still holds is dropped first, so that the
         // close cannot wait for a line that does not move; on a flowing
         // line the last bytes go out.
-        if (port.backedUp)
+        if (port.backedUp || discardOutput)
             PurgeComm(port.handle, PURGE_TXABORT | PURGE_TXCLEAR);
         CloseHandle(port.handle);
     }

@@ -4,10 +4,8 @@
 #include <windows.h>
 
 struct ProcessProbe {
-    DWORD openHandles;    // handle values that name an open handle (Wine does not
-                          // count a process's handles: GetProcessHandleCount is 0)
-    SIZE_T commitCharge;  // GetProcessMemoryInfo's PagefileUsage: the private
-                          // commit charge (Wine leaves PrivateUsage at 0)
+    DWORD openHandles;    // counted one by one: Wine's GetProcessHandleCount is 0
+    SIZE_T commitCharge;  // PagefileUsage: Wine leaves PrivateUsage at 0
 };
 
 void TakeProcessProbe(ProcessProbe *probe);

@@ -4,6 +4,7 @@
 
 #include <stddef.h>
 
+#include "test_platform.h"
 #include "../../tools/common/module_loader.h"
 
 // A parameter string that sets up on the test's line.
@@ -32,8 +33,6 @@ void DoneAndUnload(DriverApi *api);
 // The command line of a program that lies beside the module under test.
 void BesideModule(const char *program, const char *arguments, char *commandLine, size_t size);
 
-// The log of a module named KESMARD.dll, in the scenario's folder.
-static const char LOG_PATH[] = "logs\\KESMARD.log";
 static const char BANNER_LINE[] = "=================================== ===================================";
 static const char OPENED_LINE[] = "Log File opened for  KESMARD";
 enum { LOG_BUFFER_SIZE = 1 << 18 };  // a backed-up line's hundreds of writes

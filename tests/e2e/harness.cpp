@@ -1,13 +1,13 @@
 // The runner, its watchdog, the checks, and files and child processes.
 #include "harness.h"
 
-#include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "driver_api.h"
 #include "line.h"
+#include "test_platform.h"
 #include "../../tools/common/text_fields.h"
 
 static int failedChecks;  // in the running scenario
@@ -82,90 +82,20 @@ void CheckBytes(const void *expected, size_t expectedLength, const void *got, si
 long ReadWholeFile(const char *path, char *buffer, size_t size)
 {
     buffer[0] = '\0';
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    FILE *file = fopen(path, "rb");
+    if (!file)
         return -1;
-    DWORD length = 0;
-    ReadFile(file, buffer, (DWORD)size - 1, &length, NULL);
-    CloseHandle(file);
+    size_t length = fread(buffer, 1, size - 1, file);
+    fclose(file);
     buffer[length] = '\0';
     return (long)length;
 }
 
 bool WriteWholeFile(const char *path, const char *text)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD written = 0;
-    bool whole = WriteFile(file, text, (DWORD)strlen(text), &written, NULL) && written == strlen(text);
-    CloseHandle(file);
-    return whole;
-}
-
-// The file of the current folder that stands for one of a child's streams.
-static const char *StreamName(const ChildProcess *child, const char *stream, char (&name)[64])
-{
-    snprintf(name, sizeof name, "%s-%s.txt", child->name, stream);
-    return name;
-}
-
-// One of a child's streams, for it to inherit.
-static HANDLE StreamFile(const ChildProcess *child, const char *stream, bool write)
-{
-    char name[64];
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    return CreateFileA(StreamName(child, stream, name), write ? GENERIC_WRITE : GENERIC_READ,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                       write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-}
-
-bool StartChild(ChildProcess *child, const char *name, const char *commandLine, const char *input)
-{
-    char inputName[64];
-    snprintf(child->name, sizeof child->name, "%s", name);
-    WriteWholeFile(StreamName(child, "input", inputName), input);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = StreamFile(child, "input", false);
-    startup.hStdOutput = StreamFile(child, "stdout", true);
-    startup.hStdError = StreamFile(child, "stderr", true);
-    char command[2048];
-    snprintf(command, sizeof command, "%s", commandLine);  // CreateProcessA may write into it
-    PROCESS_INFORMATION started;
-    bool ok = CreateProcessA(NULL, command, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &started);
-    if (!ok)
-        printf("    CreateProcessA failed with error %lu\n", GetLastError());
-    CheckTrue(ok, "the child process starts");
-    child->process = ok ? started.hProcess : NULL;
-    if (ok)
-        CloseHandle(started.hThread);
-    // The child holds its own copies; closed here, they reach no later child.
-    CloseHandle(startup.hStdInput);
-    CloseHandle(startup.hStdOutput);
-    CloseHandle(startup.hStdError);
-    return ok;
-}
-
-int FinishChild(ChildProcess *child, char *out, char *err, size_t size)
-{
-    DWORD status = (DWORD)-1;
-    if (child->process) {
-        WaitForSingleObject(child->process, INFINITE);  // the watchdog sees one that hangs
-        GetExitCodeProcess(child->process, &status);
-        CloseHandle(child->process);
-    }
-    char name[64];
-    ReadWholeFile(StreamName(child, "stdout", name), out, size);
-    ReadWholeFile(StreamName(child, "stderr", name), err, size);
-    return (int)status;
-}
-
-int RunChild(const char *commandLine, const char *input, char *out, char *err, size_t size)
-{
-    ChildProcess child;
-    StartChild(&child, "child", commandLine, input);
-    return FinishChild(&child, out, err, size);
+    FILE *file = fopen(path, "wb");
+    bool whole = file && fwrite(text, 1, strlen(text), file) == strlen(text);
+    return file && fclose(file) == 0 && whole;
 }
 
 // Whether name contains one of the comma-separated pieces of list.
@@ -184,14 +114,6 @@ static bool ContainsAny(const char *name, const char *list)
 
 char scenarioStart[16];
 
-void SortableLocalTime(char (&sortable)[16])
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    snprintf(sortable, sizeof sortable, "%02d%02d%02d%02d%02d%02d", now.wYear % 100, now.wMonth,
-             now.wDay, now.wHour, now.wMinute, now.wSecond);
-}
-
 // A scenario written in C++, or one of a file.
 struct Job {
     const Scenario *scenario;
@@ -199,14 +121,13 @@ struct Job {
     const char *file;
 };
 
-static DWORD WINAPI RunJob(void *argument)
+static void RunJob(void *argument)
 {
     const Job *job = (const Job *)argument;
     if (job->scenario)
         job->scenario->run();
     else
         RunScenarioFile(job->folder, job->file);
-    return 0;
 }
 
 // Runs a scenario on a thread of its own in a fresh folder named after it,
@@ -214,58 +135,25 @@ static DWORD WINAPI RunJob(void *argument)
 static bool RunUnderWatchdog(const char *fullName, const Job *job)
 {
     failedChecks = 0;
-    DWORD start = GetTickCount();
+    unsigned long start = MillisecondsNow();
     SortableLocalTime(scenarioStart);
-    char home[MAX_PATH], folder[128];
-    GetCurrentDirectoryA(sizeof home, home);
+    char folder[128], home[1024];
     snprintf(folder, sizeof folder, "%s", fullName);
     *strchr(folder, '/') = '-';
-    CreateDirectoryA(folder, NULL);
-    SetCurrentDirectoryA(folder);
-    HANDLE thread = CreateThread(NULL, 0, RunJob, (void *)job, 0, NULL);
-    if (WaitForSingleObject(thread, SCENARIO_LIMIT_MS) != WAIT_OBJECT_0) {
+    EnterFolder(folder, home);
+    if (!RunWithin(RunJob, (void *)job, SCENARIO_LIMIT_MS)) {
         printf("    FAILED: still running after %d s: a call hangs\nFAIL %s\n",
                SCENARIO_LIMIT_MS / 1000, fullName);
         fflush(stdout);
-        ExitProcess(1);
+        _Exit(1);
     }
-    CloseHandle(thread);
-    SetCurrentDirectoryA(home);
-    printf("%s %s (%lu ms)\n", failedChecks ? "FAIL" : "PASS", fullName,
-           (unsigned long)(GetTickCount() - start));
+    LeaveFolder(home);
+    printf("%s %s (%lu ms)\n", failedChecks ? "FAIL" : "PASS", fullName, MillisecondsNow() - start);
     fflush(stdout);
     return failedChecks == 0;
 }
 
 enum { LISTED_MAX = 256 };
-typedef char ListedName[64];
-
-static int CompareNames(const void *a, const void *b)
-{
-    return strcmp((const char *)a, (const char *)b);
-}
-
-// The sub-folders of folder, or its scenario files without their ".scn",
-// in order of name.
-static size_t ListFolder(const char *folder, bool subFolders, ListedName *names)
-{
-    char pattern[MAX_PATH];
-    snprintf(pattern, sizeof pattern, "%s\\%s", folder, subFolders ? "*" : "*.scn");
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    size_t count = 0;
-    for (bool more = search != INVALID_HANDLE_VALUE; more && count < LISTED_MAX;
-         more = FindNextFileA(search, &found)) {
-        bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        size_t length = strlen(found.cFileName) - (subFolders ? 0 : 4);
-        if (isFolder == subFolders && found.cFileName[0] != '.' && length < sizeof names[0])
-            snprintf(names[count++], sizeof names[0], "%.*s", (int)length, found.cFileName);
-    }
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-    qsort(names, count, sizeof names[0], CompareNames);
-    return count;
-}
 
 int RunTestProgram(int argc, char **argv, const ScenarioGroup *const *groups, size_t count)
 {
@@ -292,14 +180,14 @@ int RunTestProgram(int argc, char **argv, const ScenarioGroup *const *groups, si
         }
     }
     static ListedName fileGroups[LISTED_MAX], files[LISTED_MAX];
-    size_t groupCount = folder ? ListFolder(folder, true, fileGroups) : 0;
+    size_t groupCount = folder ? ListFolder(folder, true, "", fileGroups, LISTED_MAX) : 0;
     for (size_t g = 0; g < groupCount; g++) {
-        char groupFolder[MAX_PATH], path[MAX_PATH];
-        snprintf(groupFolder, sizeof groupFolder, "%s\\%s", folder, fileGroups[g]);
-        size_t fileCount = ListFolder(groupFolder, false, files);
+        char groupFolder[1024], path[1024];
+        snprintf(groupFolder, sizeof groupFolder, "%s/%s", folder, fileGroups[g]);
+        size_t fileCount = ListFolder(groupFolder, false, ".scn", files, LISTED_MAX);
         for (size_t i = 0; i < fileCount; i++) {
             snprintf(fullName, sizeof fullName, "%s/%s", fileGroups[g], files[i]);
-            snprintf(path, sizeof path, "%s\\%s.scn", groupFolder, files[i]);
+            snprintf(path, sizeof path, "%s/%s.scn", groupFolder, files[i]);
             Job job = {NULL, folder, path};
             if (!filter || ContainsAny(fullName, filter + exclude) != exclude)
                 RunUnderWatchdog(fullName, &job) ? passed++ : failed++;

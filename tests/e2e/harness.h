@@ -40,9 +40,7 @@ int RunTestProgram(int argc, char **argv, const ScenarioGroup *const *groups, si
 // Runs the scenario file at path, with the definitions of folder.
 void RunScenarioFile(const char *folder, const char *path);
 
-// The local time now as "yymmddHHMMSS", which orders as the time does; and
-// the time the running scenario started, the same way.
-void SortableLocalTime(char (&sortable)[16]);
+// The local time the running scenario started, as "yymmddHHMMSS".
 extern char scenarioStart[16];
 
 void CheckTrue(bool condition, const char *what);
@@ -57,7 +55,8 @@ void CheckBytes(const void *expected, size_t expectedLength, const void *got, si
 long ReadWholeFile(const char *path, char *buffer, size_t size);
 bool WriteWholeFile(const char *path, const char *text);
 
-// A child process whose standard streams are files of the current folder:
+// A child process of a Windows test program, whose standard streams are
+// files of the current folder:
 // NAME-input.txt, NAME-stdout.txt and NAME-stderr.txt.
 struct ChildProcess {
     char name[32];

@@ -26,9 +26,9 @@
 // "#" starts a comment. The definitions of common.defs and the platform's
 // defs file come first: "define NAME VALUE" for {NAME} in any later line,
 // "block NAME" ... "end" for lines that "@NAME" runs. {NAME}, {VERSION},
-// {POWER_RESUME}, {CLOSING} and {CURSOR} are built in. The module under
+// {POWER_RESUME}, {CLOSING}, {CURSOR}, {PORT} (the name of the module's end
+// of the line) and {LINE} ({PORT},9600,8,N,1) are built in. The module under
 // test is loaded before the first call.
-#include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -38,6 +38,7 @@
 #include "driver_spy.h"
 #include "harness.h"
 #include "line.h"
+#include "test_platform.h"
 #include "../../tools/common/text_fields.h"
 #include "../../tools/host_console/console_commands.h"
 
@@ -53,8 +54,6 @@ enum {
     FILL_WRITES_MAX = 2000,
 };
 
-static const char PLATFORM[] = "windows";
-
 struct Definition {
     char name[32];
     const char *value;  // a define's value, or a block's first line
@@ -67,17 +66,17 @@ static struct {
     size_t used;
     Definition definitions[DEFINITIONS_MAX];
     size_t count;
-    char builtIn[5][64];
+    char builtIn[7][128];
     const char *file;
     bool failed;  // a line the runner cannot read: the scenario stops
     DriverApi api;
-    char logPath[MAX_PATH];
+    char logPath[1024];
     // The latest answer: Init's text and ok flag, another text, or Status.
     enum { NONE, INIT, TEXT, STATUS } answerKind;
     const char *answerText;
     unsigned char ok;
     int status;
-    DWORD tookMs;
+    unsigned long tookMs;
     unsigned long long movedTaken;  // bytes the port took that the checks have seen
     const char *entries[ENTRIES_MAX];
     size_t entryCount;
@@ -161,13 +160,13 @@ static bool Load(const char *baseName)
 {
     if (run.api.module)
         UnloadDriver(&run.api);
-    char path[MAX_PATH];
+    char path[1024];
     snprintf(path, sizeof path, "%s", driverPath);
     if (baseName) {
-        snprintf(path, sizeof path, ".\\%s.dll", baseName);
-        CheckTrue(CopyFileA(driverPath, path, FALSE), "a renamed copy of the module");
+        ModuleCopyPath(baseName, path, sizeof path);
+        CheckTrue(CopyWholeFile(driverPath, path), "a renamed copy of the module");
     }
-    snprintf(run.logPath, sizeof run.logPath, "logs\\%s.log", baseName ? baseName : "KESMARD");
+    LogPathOf(baseName ? baseName : "KESMARD", run.logPath, sizeof run.logPath);
     DrainLine();
     run.movedTaken = 0;
     return LoadDriver(&run.api, path) && SpyOnModule(run.api.module);
@@ -233,7 +232,7 @@ static void Call(const char *line)
     if (!run.api.module && !Load(NULL))
         return Stop(line, "the module does not load");
     const DriverApi *api = &run.api;
-    DWORD start = GetTickCount();
+    unsigned long start = MillisecondsNow();
     switch (command.kind) {
     case COMMAND_INIT:
         run.ok = 0xAA;  // so that an ok flag left unwritten shows
@@ -251,7 +250,7 @@ static void Call(const char *line)
     case COMMAND_STATUS: run.status = api->Status(), run.answerKind = run.STATUS; break;
     default: return Stop(line, "not a call a scenario makes");
     }
-    run.tookMs = GetTickCount() - start;
+    run.tookMs = MillisecondsNow() - start;
 }
 
 // Whether the line's first word is word; *rest is what follows its blank.
@@ -289,8 +288,8 @@ static void RunLine(const char *line)
                   "the call took its timeouts' time");
     } else if (Is(line, "keep", &rest)) {
         char *call;
-        DWORD limit = strtoul(rest, &call, 10);
-        for (DWORD start = GetTickCount(); !run.failed && GetTickCount() - start < limit;)
+        unsigned long limit = strtoul(rest, &call, 10);
+        for (unsigned long start = MillisecondsNow(); !run.failed && MillisecondsNow() - start < limit;)
             Call(call + 1);
     } else if (Is(line, "pull", &rest)) {
         UnplugLine();
@@ -306,7 +305,7 @@ static void RunLine(const char *line)
     } else if (Is(line, "discards", &rest)) {
         CheckInt(atol(rest), spy.purges, "the port's output discarded");
     } else if (Is(line, "await_reconnect", &rest)) {
-        Sleep(RECONNECT_WAIT_MS);
+        SleepMs(RECONNECT_WAIT_MS);
     } else if (Is(line, "load", &rest)) {
         Load(rest[0] ? rest : NULL);
     } else if (Is(line, "unload", &rest)) {
@@ -366,17 +365,20 @@ void RunScenarioFile(const char *folder, const char *path)
     run.failed = false;
     run.answerKind = run.NONE;
     run.file = path;
+    char line[128];
+    snprintf(line, sizeof line, "%s,9600,8,N,1", ModuleEndName());
     const char *const builtIn[][2] = {{"NAME", DRIVER_NAME}, {"VERSION", EXPECTED_VERSION},
                                       {"POWER_RESUME", POWER_RESUME}, {"CLOSING", CLOSING},
-                                      {"CURSOR", CURSOR_AT("")}};
+                                      {"CURSOR", CURSOR_AT("")}, {"PORT", ModuleEndName()},
+                                      {"LINE", line}};
     for (size_t i = 0; i < ARRAY_SIZE(builtIn); i++) {
         EscapeText(builtIn[i][1], run.builtIn[i], sizeof run.builtIn[i]);
         Define(builtIn[i][0], strlen(builtIn[i][0]), run.builtIn[i], strlen(run.builtIn[i]), false);
     }
-    char defs[MAX_PATH];
+    char defs[1024];
     const char *const files[] = {"common", PLATFORM};
     for (size_t i = 0; i < ARRAY_SIZE(files); i++) {
-        snprintf(defs, sizeof defs, "%s\\%s.defs", folder, files[i]);
+        snprintf(defs, sizeof defs, "%s/%s.defs", folder, files[i]);
         const char *text = run.text + run.used;
         long length = Read(defs);
         RunLines(text, length > 0 ? length : 0);

@@ -11,6 +11,9 @@ fail() {
 expect() {  # what, expected, got
     [ "$2" = "$3" ] || fail "$(printf '%s\n  expected: %s\n  got:      %s' "$1" "$2" "$3")"
 }
+expect_set() {  # what, expected and got as words or lines: shows the difference
+    expect "$1 (< missing, > extra)" "" "$(diff <(xargs -n1 <<<"$2" | sort) <(xargs -n1 <<<"$3" | sort) | grep '^[<>]' | xargs)"
+}
 finish() {  # what a pass means
     [ "$failed" = 0 ] && echo "$1"
     exit "$failed"

@@ -3,9 +3,9 @@
 # defaults (/safeseh among them) with the kit's KESMARD.lib, once as it is
 # and once with /delayload:KESMARD.dll. Debian has neither the MSVC runtime
 # nor the Windows SDK, so the hosts include the few declarations of
-# tests/e2e/msvc/include, import kernel32.dll, version.dll and msvcrt.dll
-# through libraries that llvm-dlltool makes from the .def files there, and
-# start through crt_start.c; the delay-loading one brings its own helper.
+# tests/e2e/msvc/include, import kernel32.dll and msvcrt.dll through
+# libraries that llvm-dlltool makes from the .def files there, and start
+# through crt_start.c; the delay-loading one brings its own helper.
 # Included by CMakeLists.txt in the Windows tree, after KESMARD.lib's rule.
 find_program(CLANG clang REQUIRED)
 find_program(LLD_LINK lld-link REQUIRED)
@@ -15,7 +15,7 @@ set(msvc_target ${CMAKE_SYSTEM_PROCESSOR}-pc-windows-msvc)
 file(MAKE_DIRECTORY ${msvc_build})
 
 set(msvc_system_libraries "")
-foreach(dll kernel32 version msvcrt)
+foreach(dll kernel32 msvcrt)
     set(library ${msvc_build}/${dll}.lib)
     set(def ${msvc_source}/${dll}.def)
     # On x86_64 nothing is decorated: the names stand as the DLLs export them.
@@ -40,8 +40,7 @@ function(msvc_object source)
         DEPFILE ${object}.d
         DEPENDS ${source} VERBATIM)
 endfunction()
-foreach(source tests/e2e/kit_host.c tests/e2e/msvc/kit_host_delay.c tests/e2e/msvc/crt_start.c
-               tests/e2e/msvc/delay_load_helper.c)
+foreach(source tests/e2e/kit_host.c tests/e2e/msvc/crt_start.c tests/e2e/msvc/delay_load_helper.c)
     msvc_object(${CMAKE_SOURCE_DIR}/${source})
 endforeach()
 
@@ -61,7 +60,7 @@ function(msvc_host name objects)
     set(msvc_programs ${msvc_programs} ${program} PARENT_SCOPE)
 endfunction()
 msvc_host(kit_host "kit_host.obj;crt_start.obj")
-msvc_host(kit_host_delay "kit_host_delay.obj;crt_start.obj;delay_load_helper.obj"
+msvc_host(kit_host_delay "kit_host.obj;crt_start.obj;delay_load_helper.obj"
           /delayload:KESMARD.dll)
 # One target builds them all, so that no two build the objects they share.
 add_custom_target(msvc_kit_hosts ALL DEPENDS ${msvc_programs})

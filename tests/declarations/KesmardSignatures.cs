@@ -14,24 +14,19 @@ public static class KesmardSignatures
     delegate IntPtr Text();
     delegate int Status();
 
-    // The Status answers are 0 to 3: any other value divides by a constant
-    // zero, which does not compile.
+    // Divides by a constant zero, which does not compile, unless the Status
+    // answers are 0 to 3.
     const int StatusAnswers = 1 / (KesmardDisplay.DISPLAYDLL_STATUS_NOT_SET_UP == 0 && KesmardDisplay.DISPLAYDLL_STATUS_READY == 1 &&
                                    KesmardDisplay.DISPLAYDLL_STATUS_BACKED_UP == 2 && KesmardDisplay.DISPLAYDLL_STATUS_LOST == 3 ? 1 : 0);
 
     public static Delegate[] All()
     {
         return new Delegate[] {
-            (Init)KesmardDisplay.DISPLAYDLL_Init,
-            (NoArguments)KesmardDisplay.DISPLAYDLL_Done,
-            (Write)KesmardDisplay.DISPLAYDLL_Write,
-            (WriteBytes)KesmardDisplay.DISPLAYDLL_Write,
-            (SetPosition)KesmardDisplay.DISPLAYDLL_SetPosition,
-            (NoArguments)KesmardDisplay.DISPLAYDLL_PowerResume,
-            (Text)KesmardDisplay.DISPLAYDLL_Usage,
-            (Text)KesmardDisplay.DISPLAYDLL_DefaultParameters,
-            (Text)KesmardDisplay.DISPLAYDLL_DriverName,
-            (Status)KesmardDisplay.DISPLAYDLL_Status,
+            (Init)KesmardDisplay.DISPLAYDLL_Init, (NoArguments)KesmardDisplay.DISPLAYDLL_Done,
+            (Write)KesmardDisplay.DISPLAYDLL_Write, (WriteBytes)KesmardDisplay.DISPLAYDLL_Write,
+            (SetPosition)KesmardDisplay.DISPLAYDLL_SetPosition, (NoArguments)KesmardDisplay.DISPLAYDLL_PowerResume,
+            (Text)KesmardDisplay.DISPLAYDLL_Usage, (Text)KesmardDisplay.DISPLAYDLL_DefaultParameters,
+            (Text)KesmardDisplay.DISPLAYDLL_DriverName, (Status)KesmardDisplay.DISPLAYDLL_Status,
         };
     }
 }

@@ -1,9 +1,9 @@
-{ Compiled with bindings/KesmardDisplay.pas by tests/check_kit.sh, the unit
-  in the mode given on the command line: each entry point must fit a
+{ Compiled by tests/check_kit.sh with both Pascal units of the kit, in the
+  mode given on the command line: each entry point of each unit must fit a
   procedural type of its C signature in KESMARD.h, so a declaration that
-  drifts (a PChar, a Boolean or LongBool flag, Integer arguments, a 16-bit
-  Status) fails to compile. This unit keeps the objfpc mode, where @ gives
-  a typed address that the assignment checks. }
+  drifts (a PChar, a Boolean flag, Integer arguments, a 16-bit Status)
+  fails to compile. This unit keeps the objfpc mode, where @ gives a typed
+  address that the assignment checks. }
 unit KesmardSignatures;
 
 {$MODE OBJFPC}
@@ -28,20 +28,34 @@ var
 
 implementation
 
-uses KesmardDisplay;
+uses KesmardDisplay, KesmardDisplayDynamic;
+
+const
+  { Divides by a constant zero, which does not compile, unless both units'
+    Status answers are 0 to 3. }
+  StatusAnswers = 1 div Ord((KesmardDisplay.DISPLAYDLL_STATUS_NOT_SET_UP = 0) and
+    (KesmardDisplay.DISPLAYDLL_STATUS_READY = 1) and (KesmardDisplay.DISPLAYDLL_STATUS_BACKED_UP = 2) and
+    (KesmardDisplay.DISPLAYDLL_STATUS_LOST = 3) and (KesmardDisplayDynamic.DISPLAYDLL_STATUS_NOT_SET_UP = 0) and
+    (KesmardDisplayDynamic.DISPLAYDLL_STATUS_READY = 1) and (KesmardDisplayDynamic.DISPLAYDLL_STATUS_BACKED_UP = 2) and
+    (KesmardDisplayDynamic.DISPLAYDLL_STATUS_LOST = 3));
 
 initialization
-  Init := @DISPLAYDLL_Init;
-  Done := @DISPLAYDLL_Done;
-  Write := @DISPLAYDLL_Write;
-  SetPosition := @DISPLAYDLL_SetPosition;
-  PowerResume := @DISPLAYDLL_PowerResume;
-  Usage := @DISPLAYDLL_Usage;
-  DefaultParameters := @DISPLAYDLL_DefaultParameters;
-  DriverName := @DISPLAYDLL_DriverName;
-  Status := @DISPLAYDLL_Status;
-{$IF (DISPLAYDLL_STATUS_NOT_SET_UP <> 0) or (DISPLAYDLL_STATUS_READY <> 1) or
-     (DISPLAYDLL_STATUS_BACKED_UP <> 2) or (DISPLAYDLL_STATUS_LOST <> 3)}
-  {$ERROR the Status constants are not 0 to 3}
-{$ENDIF}
+  Init := @KesmardDisplay.DISPLAYDLL_Init;
+  Done := @KesmardDisplay.DISPLAYDLL_Done;
+  Write := @KesmardDisplay.DISPLAYDLL_Write;
+  SetPosition := @KesmardDisplay.DISPLAYDLL_SetPosition;
+  PowerResume := @KesmardDisplay.DISPLAYDLL_PowerResume;
+  Usage := @KesmardDisplay.DISPLAYDLL_Usage;
+  DefaultParameters := @KesmardDisplay.DISPLAYDLL_DefaultParameters;
+  DriverName := @KesmardDisplay.DISPLAYDLL_DriverName;
+  Status := @KesmardDisplay.DISPLAYDLL_Status;
+  Init := KesmardDisplayDynamic.DISPLAYDLL_Init;
+  Done := KesmardDisplayDynamic.DISPLAYDLL_Done;
+  Write := KesmardDisplayDynamic.DISPLAYDLL_Write;
+  SetPosition := KesmardDisplayDynamic.DISPLAYDLL_SetPosition;
+  PowerResume := KesmardDisplayDynamic.DISPLAYDLL_PowerResume;
+  Usage := KesmardDisplayDynamic.DISPLAYDLL_Usage;
+  DefaultParameters := KesmardDisplayDynamic.DISPLAYDLL_DefaultParameters;
+  DriverName := KesmardDisplayDynamic.DISPLAYDLL_DriverName;
+  Status := KesmardDisplayDynamic.DISPLAYDLL_Status;
 end.

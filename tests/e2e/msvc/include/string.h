@@ -4,9 +4,7 @@
 
 #include <stddef.h>
 
-int __cdecl strcmp(const char *left, const char *right);
 int __cdecl strncmp(const char *left, const char *right, size_t count);
 size_t __cdecl strlen(const char *text);
-char *__cdecl strrchr(const char *text, int character);
 
 #endif

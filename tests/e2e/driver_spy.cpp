@@ -6,6 +6,7 @@
 #include "harness.h"
 
 DriverSpy spy;
+LineSpy lineSpy;
 
 // Holding writes: whether to, a write being held, and their release.
 static struct {
@@ -43,8 +44,7 @@ static BOOL WINAPI SpyWriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD
     DWORD asked = !row ? count : row->written == WROTE_HALF ? count / 2 : 0;
     *written = 0;
     BOOL ended = (row && asked == 0) || real.WriteFile(file, bytes, asked, written, overlapped);
-    spy.lastMoved = *written;
-    spy.moved += *written;
+    lineSpy.moved += *written;
     if (!row)
         return ended;
     if (!row->succeeds)
@@ -86,7 +86,7 @@ static BOOL WINAPI SpyClearCommError(HANDLE file, LPDWORD errors, LPCOMSTAT stat
 
 static BOOL WINAPI SpyPurgeComm(HANDLE file, DWORD flags)
 {
-    spy.purges++;
+    lineSpy.purges++;
     return real.PurgeComm(file, flags);
 }
 
@@ -125,15 +125,18 @@ static bool Replace(HMODULE module, const char *name, Function spyFunction, Func
     return true;
 }
 
-bool SpyOnModule(HMODULE module)
+// In the module's import table, playing nothing.
+bool SpyOnModule(void *module)
 {
     memset(&spy, 0, sizeof spy);
-    return Replace(module, "WriteFile", SpyWriteFile, &real.WriteFile) &&
-           Replace(module, "GetCommState", SpyGetCommState, &real.GetCommState) &&
-           Replace(module, "SetCommState", SpySetCommState, &real.SetCommState) &&
-           Replace(module, "SetCommTimeouts", SpySetCommTimeouts, &real.SetCommTimeouts) &&
-           Replace(module, "ClearCommError", SpyClearCommError, &real.ClearCommError) &&
-           Replace(module, "PurgeComm", SpyPurgeComm, &real.PurgeComm);
+    lineSpy = {};
+    HMODULE image = (HMODULE)module;
+    return Replace(image, "WriteFile", SpyWriteFile, &real.WriteFile) &&
+           Replace(image, "GetCommState", SpyGetCommState, &real.GetCommState) &&
+           Replace(image, "SetCommState", SpySetCommState, &real.SetCommState) &&
+           Replace(image, "SetCommTimeouts", SpySetCommTimeouts, &real.SetCommTimeouts) &&
+           Replace(image, "ClearCommError", SpyClearCommError, &real.ClearCommError) &&
+           Replace(image, "PurgeComm", SpyPurgeComm, &real.PurgeComm);
 }
 
 void PlayDriverEvent(const SerialDriverRow *row)

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "line_spy.h"
 #include "../serial_drivers.h"
 
 struct DriverSpy {
@@ -16,16 +17,10 @@ struct DriverSpy {
     bool portFlags;                  // the port's state carries abort on error and CTS flow
     DCB setState;                    // the latest state given to SetCommState
     COMMTIMEOUTS setTimeouts;        // the latest timeouts given to SetCommTimeouts
-    int purges;                      // PurgeComm calls
-    DWORD lastMoved;                 // bytes the latest write moved
-    unsigned long long moved;        // bytes all writes moved
 };
 
 extern DriverSpy spy;
 
-// Puts the spy into the module's import table and starts it afresh, playing
-// nothing; false, with a failed check, when an import is not found.
-bool SpyOnModule(HMODULE module);
 
 // Plays row's event on every write from now on, or nothing (null).
 void PlayDriverEvent(const SerialDriverRow *row);

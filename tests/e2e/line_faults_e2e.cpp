@@ -69,7 +69,7 @@ static void DriversEndWritesTheirWay(void)
         entries[count++] = "Write efgh";
         ExpectLog(entries, count, "the error logged once, none for a cleared abort");
         UnloadDriver(&api);
-        CheckInt(row.expected == WRITE_STALLED, spy.purges, "the unload discards a held line's output");
+        CheckInt(row.expected == WRITE_STALLED, lineSpy.purges, "the unload discards a held line's output");
     }
 }
 

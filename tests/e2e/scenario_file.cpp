@@ -35,7 +35,7 @@
 
 #include "display_bytes.h"
 #include "driver_api.h"
-#include "driver_spy.h"
+#include "line_spy.h"
 #include "harness.h"
 #include "line.h"
 #include "test_platform.h"
@@ -178,7 +178,7 @@ static void ExpectLine(const char *text)
     size_t length = 0;
     if (Decode(text, bytes, sizeof bytes, &length))
         ExpectBytes(bytes, length, "the bytes on the line");
-    run.movedTaken = spy.moved;
+    run.movedTaken = lineSpy.moved;
 }
 
 // Lets the far end read again and takes what the port had taken meanwhile.
@@ -186,8 +186,8 @@ static void Flow(void)
 {
     const unsigned char *bytes;
     ResumeLine();
-    ReceiveLine((size_t)(spy.moved - run.movedTaken), &bytes);
-    run.movedTaken = spy.moved;
+    ReceiveLine((size_t)(lineSpy.moved - run.movedTaken), &bytes);
+    run.movedTaken = lineSpy.moved;
 }
 
 // Writes 255-byte texts into the held line until two in a row are cut short
@@ -200,8 +200,9 @@ static void Fill(const char *errorEntry)
     snprintf(entry, sizeof entry, "Write %s", text);
     int writes = 0;
     for (int cutInRow = 0; cutInRow < 2 && writes < FILL_WRITES_MAX; writes++) {
+        unsigned long long before = lineSpy.moved;
         run.api.Write(text);
-        bool cut = spy.lastMoved < 255;
+        bool cut = lineSpy.moved - before < 255;
         AddEntry(entry);
         if (cut && cutInRow == 0)
             AddEntry(errorEntry);
@@ -303,7 +304,7 @@ static void RunLine(const char *line)
         if (Decode(rest, decoded, sizeof decoded))
             Fill(decoded);
     } else if (Is(line, "discards", &rest)) {
-        CheckInt(atol(rest), spy.purges, "the port's output discarded");
+        CheckInt(atol(rest), lineSpy.purges, "the port's output discarded");
     } else if (Is(line, "await_reconnect", &rest)) {
         SleepMs(RECONNECT_WAIT_MS);
     } else if (Is(line, "load", &rest)) {

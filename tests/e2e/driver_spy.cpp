@@ -125,8 +125,9 @@ static bool Replace(HMODULE module, const char *name, Function spyFunction, Func
     return true;
 }
 
-bool SpyOnModule(HMODULE module)
+bool SpyOnModule(void *loaded)
 {
+    HMODULE module = (HMODULE)loaded;
     memset(&spy, 0, sizeof spy);
     return Replace(module, "WriteFile", SpyWriteFile, &real.WriteFile) &&
            Replace(module, "GetCommState", SpyGetCommState, &real.GetCommState) &&

@@ -25,7 +25,7 @@ extern DriverSpy spy;
 
 // Puts the spy into the module's import table and starts it afresh, playing
 // nothing; false, with a failed check, when an import is not found.
-bool SpyOnModule(HMODULE module);
+bool SpyOnModule(void *module);
 
 // Plays row's event on every write from now on, or nothing (null).
 void PlayDriverEvent(const SerialDriverRow *row);

@@ -125,7 +125,7 @@ static void StackPerExport(void)
         {"DISPLAYDLL_Write", writeArgs, 1},             {"DISPLAYDLL_Write@4", writeArgs, 1},
     };
     for (size_t i = 0; i < ARRAY_SIZE(exports); i++) {
-        FARPROC function = GetProcAddress(api.module, exports[i].name);
+        FARPROC function = GetProcAddress((HMODULE)api.module, exports[i].name);
         CheckTrue(function != NULL, exports[i].name);
         if (function)
             CheckInt(0, StackDrift(function, exports[i].args, exports[i].count, exports[i].name),

@@ -1,10 +1,10 @@
-// Loading a display module and finding its entry points.
+// Finding a display module's entry points once it is loaded.
 #include "module_loader.h"
 
 #include <stdio.h>
 
 #include "array_size.h"
-#include "system_text.h"
+#include "module_loader_platform.h"
 
 struct EntryPointName {
     const char *plain;
@@ -27,24 +27,20 @@ static const EntryPointName ENTRY_POINTS[] = {
 bool LoadDriverApi(DriverApi *api, const char *path, bool decoratedNames, char *error,
                    size_t errorSize)
 {
-    api->module = LoadLibraryA(path);
-    if (!api->module) {
-        DWORD code = GetLastError();
-        snprintf(error, errorSize, "cannot load %s: %s (error %lu)", path, SystemTextLine(code),
-                 code);
+    api->module = OpenModule(path, error, errorSize);
+    if (!api->module)
         return false;
-    }
-    FARPROC *slots[] = {
-        (FARPROC *)&api->Init,        (FARPROC *)&api->Done,
-        (FARPROC *)&api->Write,       (FARPROC *)&api->SetPosition,
-        (FARPROC *)&api->PowerResume, (FARPROC *)&api->Usage,
-        (FARPROC *)&api->DefaultParameters, (FARPROC *)&api->DriverName,
-        (FARPROC *)&api->Status,
+    EntryPoint *slots[] = {
+        (EntryPoint *)&api->Init,        (EntryPoint *)&api->Done,
+        (EntryPoint *)&api->Write,       (EntryPoint *)&api->SetPosition,
+        (EntryPoint *)&api->PowerResume, (EntryPoint *)&api->Usage,
+        (EntryPoint *)&api->DefaultParameters, (EntryPoint *)&api->DriverName,
+        (EntryPoint *)&api->Status,
     };
     static_assert(ARRAY_SIZE(slots) == ARRAY_SIZE(ENTRY_POINTS), "one slot per entry point");
     for (size_t i = 0; i < ARRAY_SIZE(slots); i++) {
         const char *name = decoratedNames ? ENTRY_POINTS[i].decorated : ENTRY_POINTS[i].plain;
-        *slots[i] = GetProcAddress(api->module, name);
+        *slots[i] = FindEntryPoint(api->module, name);
         if (!*slots[i]) {
             snprintf(error, errorSize, "entry point %s missing from %s", name, path);
             UnloadDriver(api);
@@ -57,6 +53,6 @@ bool LoadDriverApi(DriverApi *api, const char *path, bool decoratedNames, char *
 void UnloadDriver(DriverApi *api)
 {
     if (api->module)
-        FreeLibrary(api->module);
+        CloseModule(api->module);
     api->module = NULL;
 }

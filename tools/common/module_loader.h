@@ -1,15 +1,14 @@
 // A display module as a host sees it: loaded by file name, its nine entry
-// points found by name and called through stdcall pointers. Shared by the
-// host console and the Windows test programs.
+// points found by name and called through the header's pointer types.
+// Shared by the host console and the Windows test programs.
 #pragma once
 
-#include <windows.h>
 #include <stddef.h>
 
 #include "../../include/KESMARD.h"
 
 struct DriverApi {
-    HMODULE module;
+    void *module;  // the platform's handle of the loaded module
     DISPLAYDLL_InitProc Init;
     DISPLAYDLL_DoneProc Done;
     DISPLAYDLL_WriteProc Write;

@@ -1,16 +1,15 @@
-// Error texts through FormatMessage.
+// Error texts as the platform gives them (serial/system_message.h).
 #include "system_text.h"
 
-#include <windows.h>
 #include <string.h>
+
+#include "../../serial/system_message.h"
 
 static char text[1024];
 
 const char *SystemText(unsigned long errorCode)
 {
-    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, errorCode,
-                        0x0400, text, sizeof text, NULL))
-        text[0] = '\0';
+    ReadSystemMessage(errorCode, text, sizeof text);
     return text;
 }
 

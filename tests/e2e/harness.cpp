@@ -182,7 +182,7 @@ int RunTestProgram(int argc, char **argv, const ScenarioGroup *const *groups, si
     static ListedName fileGroups[LISTED_MAX], files[LISTED_MAX];
     size_t groupCount = folder ? ListFolder(folder, true, "", fileGroups, LISTED_MAX) : 0;
     for (size_t g = 0; g < groupCount; g++) {
-        char groupFolder[1024], path[1024];
+        char groupFolder[1024], path[sizeof groupFolder + sizeof files[0] + 8];
         snprintf(groupFolder, sizeof groupFolder, "%s/%s", folder, fileGroups[g]);
         size_t fileCount = ListFolder(groupFolder, false, ".scn", files, LISTED_MAX);
         for (size_t i = 0; i < fileCount; i++) {

@@ -68,7 +68,7 @@ static struct {
     size_t count;
     char builtIn[7][128];
     const char *file;
-    bool failed;  // a line the runner cannot read: the scenario stops
+    bool stopped;  // a line the runner cannot read, or a platform the scenario is not for
     DriverApi api;
     char logPath[1024];
     // The latest answer: Init's text and ok flag, another text, or Status.
@@ -89,7 +89,7 @@ static void Stop(const char *line, const char *why)
     char what[EXPANDED_SIZE + 128];
     snprintf(what, sizeof what, "%s: \"%.1000s\": %s", run.file, line, why);
     CheckTrue(false, what);
-    run.failed = true;
+    run.stopped = true;
 }
 
 static void Define(const char *name, size_t nameLength, const char *value, size_t length, bool block)
@@ -290,7 +290,7 @@ static void RunLine(const char *line)
     } else if (Is(line, "keep", &rest)) {
         char *call;
         unsigned long limit = strtoul(rest, &call, 10);
-        for (unsigned long start = MillisecondsNow(); !run.failed && MillisecondsNow() - start < limit;)
+        for (unsigned long start = MillisecondsNow(); !run.stopped && MillisecondsNow() - start < limit;)
             Call(call + 1);
     } else if (Is(line, "pull", &rest)) {
         UnplugLine();
@@ -320,7 +320,7 @@ static void RunLine(const char *line)
 static void RunLines(const char *text, size_t length)
 {
     const char *end = text + length;
-    for (const char *line = text; line < end && !run.failed;) {
+    for (const char *line = text; line < end && !run.stopped;) {
         const char *next = (const char *)memchr(line, '\n', end - line);
         next = next ? next + 1 : end;
         size_t lineLength = strcspn(line, "\r\n");
@@ -341,6 +341,7 @@ static void RunLines(const char *text, size_t length)
         } else if (Is(line, "only", &rest)) {
             if (strncmp(rest, PLATFORM, strlen(PLATFORM)) != 0) {
                 printf("    not for this platform: %.*s\n", (int)lineLength, line);
+                run.stopped = true;
                 return;
             }
         } else if (Expand(line, lineLength, expanded)) {
@@ -363,7 +364,7 @@ static long Read(const char *path)
 void RunScenarioFile(const char *folder, const char *path)
 {
     run.used = run.count = run.entryCount = run.entryUsed = 0;
-    run.failed = false;
+    run.stopped = false;
     run.answerKind = run.NONE;
     run.file = path;
     char line[128];
@@ -391,6 +392,6 @@ void RunScenarioFile(const char *folder, const char *path)
     if (run.api.module)
         UnloadDriver(&run.api);
     ResumeLine();  // for the scenarios after
-    if (!run.failed)
+    if (!run.stopped)
         ExpectLog(run.entries, run.entryCount, "the log at the end", run.logPath);
 }

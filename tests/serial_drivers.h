@@ -1,12 +1,10 @@
 // How each serial driver ends each event on a write, as documented or
-// reported (the sources above each row), and how the module must take it.
-// The unit tests judge every row; the end-to-end tests play every row
-// through the loaded module's import table (e2e/driver_spy.h). Error codes
-// are the system's numbers.
-//
-// Where a report gives a write's code but not what a read of the port's
-// state then gives, the state is played as failing with the same code when
-// the device has gone, and as answering while it is still there.
+// reported (the sources above each row), and how the module must take it;
+// judged by the unit tests, played through the loaded module's import table
+// by the end-to-end tests (e2e/driver_spy.h). Error codes are the system's.
+// Where a report leaves out what a read of the port's state then gives,
+// the read fails with the write's code once the device has gone, and
+// answers while it is still there.
 #pragma once
 
 #include "serial/write_outcome.h"

@@ -1,0 +1,253 @@
+// The tools' platform-free parts: the host console's command language, the
+// numbers and escaped texts the tools read and print, and the virtual
+// display's interpreter, drawing and options.
+#include "tools/common/text_fields.h"
+#include "tools/host_console/console_commands.h"
+#include "tools/virtual_display/display_program.h"
+#include "tools/virtual_display/display_screen.h"
+#include "tools/virtual_display/screen_render.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A line as read: the command's kind, its numbers and [its text]; or why
+// it was refused.
+std::string Parsed(const std::string &line)
+{
+    static const char *const KINDS[] = {"nothing", "init",     "write", "pos",    "resume", "done",
+                                        "usage",   "defaults", "name",  "status", "sleep",  "ports"};
+    Command command;
+    char error[256] = "";
+    if (!ParseCommand(line.c_str(), &command, error, sizeof error))
+        return error;
+    return std::string(KINDS[command.kind]) + " " + std::to_string(command.numbers[0]) + " " +
+           std::to_string(command.numbers[1]) + " [" + command.text + "]";
+}
+
+// The commands the end-to-end runs give are not repeated here.
+TEST(ParseCommand, LinesAndWhatIsWrongWithThem)
+{
+    const struct { std::string line, parsed; } cases[] = {
+        {"init\t40  4   default", "init 40 4 [default]"},
+        {"init 0 255 \\\\.\\COM12,9600,8,N,1", "init 0 255 [\\\\.\\COM12,9600,8,N,1]"},
+        {"write", "write 0 0 []"},
+        {"write Caf\\xE9\\x1b", "write 0 0 [Caf\xE9\x1B]"},
+        {"write C:\\\\x41\\\\", "write 0 0 [C:\\x41\\]"},  // an escaped backslash starts no escape
+        {"write " + std::string(1017, 'x'), "write 0 0 [" + std::string(1017, 'x') + "]"},  // longest
+        {"pos 007 2", "pos 7 2 []"},
+        {"  pos 0 0  ", "pos 0 0 []"},
+        {"sleep 3600000", "sleep 3600000 0 []"},
+        {"frobnicate 1", "unknown command 'frobnicate': use one of init, write, pos, resume, "
+                         "done, usage, defaults, name, status, sleep, ports"},
+        {"Write x", "unknown command 'Write'"},
+        {"init", "COLUMNS is missing: use init COLUMNS ROWS PARAMETERS"},
+        {"init 20", "ROWS is missing"},
+        {"init 20 2", "PARAMETERS are missing: use init COLUMNS ROWS PARAMETERS, such as init 20 2 default"},
+        {"init 256 2 default", "bad number '256' for COLUMNS: use 0 to 255"},
+        {"pos -1 2", "bad number '-1' for X"},
+        {"pos +1 2", "bad number '+1' for X"},
+        {"pos 1x 2", "bad number '1x' for X"},
+        {"sleep 99999999999999999999999", "bad number '99999999999999999999999' for MS"},
+        {"pos 1 2 3", "unexpected '3' after pos X Y"},
+        {"sleep 3600001", "bad number '3600001' for MS: use 0 to 3600000"},
+        {"sleep", "MS is missing: use sleep MS"},
+        {"done now", "unexpected 'now' after done"},
+        {"write \\x0", "bad escape at character 1"},
+        {"write a\\q", "bad escape at character 2"},
+        {"write \\xG0", "bad escape at character 1"},
+        {"write end\\", "bad escape at character 4"},
+        {"write a\\x00", "a text cannot carry a zero byte"},
+        {"write " + std::string(1018, 'x'), "command longer than 1023 characters"},
+    };
+    for (const auto &c : cases) {
+        const std::string parsed = Parsed(c.line);
+        EXPECT_NE(std::string::npos, parsed.find(c.parsed)) << c.line << " gave: " << parsed;
+        EXPECT_EQ(std::string::npos, parsed.find('\n')) << "one line: " << parsed;
+    }
+}
+
+// Names as the system lists them, each ended by a zero (| here).
+TEST(ListComPorts, SortedOnceEachWithTheParameterName)
+{
+    const struct { const char *names; size_t outSize, count; const char *lines; } cases[] = {
+        {"C:|PhysicalDrive0|COM12|COM3|LPT1|com4|COM3|", 512, 3,
+         "COM3     COM3\nCOM4     COM4\nCOM12    \\\\.\\COM12\n"},
+        {"COM9|COM10|COM256|", 512, 3, "COM9     COM9\nCOM10    \\\\.\\COM10\nCOM256   \\\\.\\COM256\n"},
+        {"COM|COM0|COM257|COM1A|COMX|CO|COM-1| COM2|", 512, 0, ""},  // none a port by its number
+        {"COM1|COM2|COM3|", 20, 3, "COM1     COM1\n"},  // cut after a whole line, all counted
+        {"COM1|", 0, 1, "untouched"},
+    };
+    for (const auto &c : cases) {
+        std::string names = std::string(c.names) + '|';
+        std::replace(names.begin(), names.end(), '|', '\0');
+        char out[512] = "untouched";
+        EXPECT_EQ(c.count, ListComPorts(names.data(), out, c.outSize)) << c.names;
+        EXPECT_EQ(std::string(c.lines), std::string(out)) << c.names;
+    }
+}
+
+// Escaped texts and hex are cut to the buffer, hex with " ...", never past it.
+TEST(TextFields, CutToTheBuffer)
+{
+    char out[64];
+    EscapeText("Error : File not found.\r\n\x1B\\\xFF", out, sizeof out);
+    EXPECT_STREQ("Error : File not found.\\x0D\\x0A\\x1B\\\\\\xFF", out);
+    EscapeText("ab\x01\x02", out, 7);  // cut before an escape that would not fit whole
+    EXPECT_STREQ("ab\\x01", out);
+
+    const unsigned char bytes[] = {0x1B, 0x13, 0x14, 0x48, 0x65, 0x00};
+    const struct { size_t count, size; const char *hex; } cases[] = {
+        {0, 16, ""},
+        {6, 18, "1B 13 14 48 65 00"},  // exactly fits
+        {6, 16, "1B 13 14 48 ..."},    // the whole buffer, " ..." included
+        {6, 7, "1B ..."},
+        {6, 5, " ..."},
+    };
+    for (const auto &c : cases) {
+        memset(out, 'Z', sizeof out);
+        FormatHex(bytes, c.count, out, c.size);
+        EXPECT_STREQ(c.hex, out) << c.count << " bytes into " << c.size;
+        EXPECT_EQ('Z', out[c.size]) << "nothing written past the buffer";
+    }
+}
+
+const std::string POWER_RESUME = "\x1B\x02\x1B\x05\x1B\x08\x1B\x0C\x1B\x0E\x1B\x20";
+
+// What write prints on a stdio stream.
+template <typename Write>
+std::string Printed(Write write)
+{
+    char text[2048] = "";
+    FILE *out = fmemopen(text, sizeof text, "w");
+    write(out);
+    fclose(out);
+    return text;
+}
+
+std::string Events(const Screen &screen)
+{
+    std::string text;
+    for (unsigned long i = 0; i < screen.eventCount; i++) {
+        const char *event = ScreenEvent(&screen, i);
+        text += std::string(i ? ", " : "") + (event ? event : "(gone)");
+    }
+    return text;
+}
+
+void Feed(Screen &screen, const std::string &bytes)
+{
+    FeedScreen(&screen, reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+}
+
+// A 4 x 2 screen fed each case whole, then split at every possible point,
+// and its input ended.
+TEST(Screen, BytesWholeOrSplitGiveTheSameScreen)
+{
+    const struct { const char *what; std::string bytes, rows; int cursor; std::string events; } cases[] = {
+        {"text goes on to the next row", "abcdef", "abcd\nef  \n", 6, ""},
+        {"after the last cell the top-left", "abcdefghXY", "XYcd\nefgh\n", 2, ""},
+        {"cursor addresses count row by row", std::string("\x1B\x13\x05" "A\x1B\x13\x00" "B", 8),
+         "B   \n A  \n", 1, ""},
+        {"the address byte is raw, even ESC", std::string("\x1B\x13\x1B") + "Z", "   Z\n    \n", 4,
+         "cursor 27 past the last cell, at 3"},
+        {"control and high bytes are text, shown as dots", "\r\n\xE9", "... \n    \n", 3, ""},
+        {"closing is the first pair alone", "ok\x1B\x02", "ok  \n    \n", 2, "closing"},
+        {"unknown escapes change nothing", "\x1B" "A\x1B\x1B" "b", "b   \n    \n", 1,
+         "escape 1B 41, escape 1B 1B"},
+        {"a run that breaks off is pairs of its own", "\x1B\x02\x1B\x05\x1B\x08" "C",
+         "C   \n    \n", 1, "closing, escape 1B 05, escape 1B 08"},
+        {"breaking off on an ESC keeps that ESC", "\x1B\x02\x1B\x05\x1B\x13\x04" "D",
+         "    \nD   \n", 5, "closing, escape 1B 05"},
+        {"closing twice", "\x1B\x02\x1B\x02", "    \n    \n", 0, "closing, closing"},
+        {"closing then power resume", "\x1B\x02" + POWER_RESUME, "    \n    \n", 0,
+         "closing, power resume"},
+        {"an unfinished escape is named", "ok\x1B", "ok  \n    \n", 2, "unfinished escape 1B"},
+        {"so is a cursor command", "\x1B\x13", "    \n    \n", 0, "unfinished cursor command 1B 13"},
+        {"and a power resume cut on its last ESC", POWER_RESUME.substr(0, 11), "    \n    \n", 0,
+         "closing, escape 1B 05, escape 1B 08, escape 1B 0C, escape 1B 0E, unfinished escape 1B"},
+    };
+    for (const auto &c : cases) {
+        for (size_t split = 0; split <= c.bytes.size(); split++) {
+            Screen screen;
+            ASSERT_TRUE(StartScreen(&screen, 4, 2));
+            Feed(screen, c.bytes.substr(0, split));
+            Feed(screen, c.bytes.substr(split));
+            EndScreenInput(&screen);
+            const std::string where = std::string(c.what) + ", split at " + std::to_string(split);
+            EXPECT_EQ(c.rows, Printed([&](FILE *out) { WriteScreenRows(out, &screen); })) << where;
+            EXPECT_EQ(c.cursor, screen.cursor) << where;
+            EXPECT_EQ(c.events, Events(screen)) << where;
+        }
+    }
+}
+
+// On the largest screen, 80 x 25, which must start.
+TEST(Screen, OnlyTheLatestEightEventsAreKept)
+{
+    Screen screen;
+    ASSERT_TRUE(StartScreen(&screen, 80, 25));
+    for (char code = 'A'; code <= 'K'; code++)
+        Feed(screen, "\x1B" + std::string(1, code));
+    EXPECT_EQ(nullptr, ScreenEvent(&screen, 2));
+    EXPECT_STREQ("escape 1B 44", ScreenEvent(&screen, 3));
+    EXPECT_STREQ("escape 1B 4B", ScreenEvent(&screen, 10));
+    EXPECT_EQ(nullptr, ScreenEvent(&screen, 11));
+}
+
+// The box and the status line show in the end-to-end and demo runs; the
+// trace's cut does not.
+TEST(ScreenRender, TraceKeepsWhatItCan)
+{
+    unsigned char bytes[18];
+    for (size_t i = 0; i < sizeof bytes; i++)
+        bytes[i] = (unsigned char)(0xF0 + i);
+    EXPECT_EQ("00000000  F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF\n"
+              "00000010  00 01\n"
+              "(2 more bytes received and not kept)\n",
+              Printed([&](FILE *out) { WriteHexTrace(out, bytes, sizeof bytes, 20); }));
+}
+
+// The shared options and a program's own, as the Linux program has them:
+// what was read, or the first line on standard error. (The demo gives
+// --size, --link and both files, off a terminal.)
+TEST(DisplayOptions, SharedAndOwnOptionsAreRead)
+{
+    const struct { std::vector<const char *> arguments; bool terminal; std::string read; } cases[] = {
+        {{}, true, "20x2 live link= screen= trace="},
+        {{"--frames"}, true, "20x2 frames link= screen= trace="},
+        {{"--size", "80x25", "--quiet", "--link", "L", "--save-trace", "-", "--save-screen", "S"}, true,
+         "80x25 none link=L screen=S trace=-"},
+        {{"--size", "0x2"}, true, "virtual_display: bad size '0x2'"},
+        {{"--size", "81x2"}, true, "virtual_display: bad size '81x2'"},
+        {{"--frames", "--save-screen"}, true, "virtual_display: a value is missing after '--save-screen'"},
+        {{"--port", "COM4"}, true, "virtual_display: unknown option '--port'"},
+    };
+    const char *const DRAWINGS[] = {"live", "frames", "none"};
+    for (const auto &c : cases) {
+        const char *link = nullptr;
+        const LineOption own[] = {{"--link", &link}};
+        const OwnOptions ownOptions = {"[--link PATH]", nullptr, own, 1};
+        std::vector<char *> argv = {const_cast<char *>("virtual_display")};
+        for (const char *argument : c.arguments)
+            argv.push_back(const_cast<char *>(argument));
+        DisplayOptions o = {};
+        testing::internal::CaptureStderr();
+        bool read = ReadDisplayOptions((int)argv.size(), argv.data(), &ownOptions, c.terminal, &o);
+        std::string got = testing::internal::GetCapturedStderr();
+        got = got.substr(0, got.find('\n'));
+        if (read)
+            got += std::to_string(o.columns) + "x" + std::to_string(o.rows) + " " +
+                   DRAWINGS[o.drawing] + " link=" + (link ? link : "") + " screen=" +
+                   (o.screenFile ? o.screenFile : "") + " trace=" + (o.traceFile ? o.traceFile : "");
+        EXPECT_EQ(c.read, got) << c.arguments.size() << " arguments";
+    }
+}
+
+}  // namespace

@@ -1,34 +1,28 @@
-// The runner of scenario files. A scenario file is a host's run written as
-// data, one line each:
-//   init 20 2 COM3,9600,8,N,1Log   a call, in the host console's command
-//                                  language (init write pos resume done
-//                                  usage defaults name status)
-//     ok=1 "KESMARD v1.1.0.0"      indented: the latest answer as the console
-//                                  prints it, read from the module again now
-//   line TEXT                      exactly these bytes arrived since the last
-//                                  check (\xNN escapes; nothing when empty)
-//   log TEXT                       the log's next entry; the whole log is
-//                                  compared at the end and at "logged"
-//   took MS                        the latest call took MS ms (its timeouts)
-//   keep MS CALL                   makes the call again and again for MS ms
-//   pull, plug, plug not-a-port    the adapter pulled, plugged, or its name
-//                                  taken by a device that is no port
-//   hold, flow                     the display end stops reading; reads again,
-//                                  taking the backlog
-//   fill ENTRY                     writes 255-byte texts into the held line
-//                                  until it has backed up, logging each and
-//                                  ENTRY after the write that starts a stall
-//   discards N                     the port's output was discarded N times
-//   await_reconnect                waits out the module's second between
-//                                  set-up tries
-//   load NAME, unload              a copy of the module named NAME; unloads
-//   only windows                   the scenario runs on Windows only
-// "#" starts a comment. The definitions of common.defs and the platform's
-// defs file come first: "define NAME VALUE" for {NAME} in any later line,
-// "block NAME" ... "end" for lines that "@NAME" runs. {NAME}, {VERSION},
-// {POWER_RESUME}, {CLOSING}, {CURSOR}, {PORT} (the name of the module's end
-// of the line) and {LINE} ({PORT},9600,8,N,1) are built in. The module under
-// test is loaded before the first call.
+// The runner of scenario files: a host's run written as data, a line each.
+//   init 20 2 {LINE}Log    a call in the host console's command language
+//     ok=1 "{NAME}"        indented: the latest answer as the console prints
+//                          it, read from the module again now
+//   line TEXT              exactly these bytes (\xNN escapes) arrived since
+//                          the last check; none when TEXT is empty
+//   log TEXT               the log's next entry; the whole log is compared
+//                          at the end, and at "logged"
+//   took MS                the latest call took MS ms (its timeouts)
+//   keep MS CALL           makes the call again and again for MS ms
+//   pull, plug, plug not-a-port, hold, flow
+//                          the line's adapter pulled, plugged, its name taken
+//                          by what is no port; its far end stops reading, or
+//                          reads again and takes the backlog
+//   fill ENTRY             255-byte texts into the held line until it has
+//                          backed up, each logged, ENTRY after the cut write
+//   discards N             the port's held output was discarded N times
+//   await_reconnect        waits out the module's second between set-ups
+//   load NAME              loads a copy of the module named NAME
+//   only PLATFORM: WHY     the rest is for that platform alone
+// "#" starts a comment. common.defs and the platform's defs file come
+// first: "define NAME VALUE" for {NAME} in later lines, "block NAME" to
+// "end" for lines that "@NAME" runs. Built in: {NAME}, {VERSION},
+// {POWER_RESUME}, {CLOSING}, {CURSOR}, {PORT} (the module's end of the
+// line) and {LINE} ({PORT},9600,8,N,1). The module loads at the first call.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -55,7 +49,8 @@ enum {
 };
 
 struct Definition {
-    char name[32];
+    const char *name;
+    size_t nameLength;
     const char *value;  // a define's value, or a block's first line
     size_t length;      // to the end of its line, or to the block's "end"
     bool block;
@@ -94,21 +89,19 @@ static void Stop(const char *line, const char *why)
 
 static void Define(const char *name, size_t nameLength, const char *value, size_t length, bool block)
 {
-    if (run.count == DEFINITIONS_MAX || nameLength >= sizeof run.definitions[0].name)
-        return Stop(name, "too many definitions, or too long a name");
-    Definition *definition = &run.definitions[run.count++];
-    snprintf(definition->name, sizeof definition->name, "%.*s", (int)nameLength, name);
-    definition->value = value;
-    definition->length = length;
-    definition->block = block;
+    if (run.count == DEFINITIONS_MAX)
+        return Stop(name, "too many definitions");
+    run.definitions[run.count++] = {name, nameLength, value, length, block};
 }
 
 static const Definition *Find(const char *name, size_t length, bool block)
 {
-    for (size_t i = run.count; i-- > 0;)
-        if (run.definitions[i].block == block && strlen(run.definitions[i].name) == length &&
-            strncmp(run.definitions[i].name, name, length) == 0)
-            return &run.definitions[i];
+    for (size_t i = run.count; i-- > 0;) {
+        const Definition *definition = &run.definitions[i];
+        if (definition->block == block && definition->nameLength == length &&
+            strncmp(definition->name, name, length) == 0)
+            return definition;
+    }
     return NULL;
 }
 
@@ -121,12 +114,8 @@ static bool Expand(const char *line, size_t length, char (&out)[EXPANDED_SIZE])
         const Definition *definition = close ? Find(line + i + 1, close - line - i - 1, false) : NULL;
         const char *piece = definition ? definition->value : line + i;
         size_t pieceLength = definition ? definition->length : 1;
-        if (close && !definition) {
-            Stop(line, "an unknown {NAME}");
-            return false;
-        }
-        if (used + pieceLength >= sizeof out) {
-            Stop(line, "longer than a line may be");
+        if ((close && !definition) || used + pieceLength >= sizeof out) {
+            Stop(line, close && !definition ? "an unknown {NAME}" : "longer than a line may be");
             return false;
         }
         memcpy(out + used, piece, pieceLength);
@@ -309,8 +298,6 @@ static void RunLine(const char *line)
         SleepMs(RECONNECT_WAIT_MS);
     } else if (Is(line, "load", &rest)) {
         Load(rest[0] ? rest : NULL);
-    } else if (Is(line, "unload", &rest)) {
-        UnloadDriver(&run.api);
     } else {
         Call(line);
     }
@@ -351,14 +338,15 @@ static void RunLines(const char *text, size_t length)
     }
 }
 
-// Appends the file at path to the runner's text; its length, or -1.
-static long Read(const char *path)
+// Runs the file at path after the runner's text so far, which keeps it.
+static void RunFile(const char *path)
 {
-    long length = ReadWholeFile(path, run.text + run.used, sizeof run.text - run.used);
+    char *text = run.text + run.used;
+    long length = ReadWholeFile(path, text, sizeof run.text - run.used);
     if (length < 0)
-        Stop(path, "cannot be read");
-    run.used += length > 0 ? length + 1 : 0;
-    return length;
+        return Stop(path, "cannot be read");
+    run.used += length + 1;
+    RunLines(text, length);
 }
 
 void RunScenarioFile(const char *folder, const char *path)
@@ -381,14 +369,9 @@ void RunScenarioFile(const char *folder, const char *path)
     const char *const files[] = {"common", PLATFORM};
     for (size_t i = 0; i < ARRAY_SIZE(files); i++) {
         snprintf(defs, sizeof defs, "%s/%s.defs", folder, files[i]);
-        const char *text = run.text + run.used;
-        long length = Read(defs);
-        RunLines(text, length > 0 ? length : 0);
+        RunFile(defs);
     }
-    const char *scenario = run.text + run.used;
-    long length = Read(path);
-    if (length > 0)
-        RunLines(scenario, length);
+    RunFile(path);
     if (run.api.module)
         UnloadDriver(&run.api);
     ResumeLine();  // for the scenarios after

@@ -18,6 +18,9 @@
 # With KESMARD_DRAIN_LINE=1 the display's end is read and discarded
 # throughout, for a program that never reads it (the benchmark).
 #
+# A program that ends in failure has Wine's standard error shown after its
+# output.
+#
 # Usage: run_on_line.sh PROGRAM.exe MODULE.dll [ARGUMENTS...]
 # The Windows build tree puts it in front of its test programs
 # (CMAKE_CROSSCOMPILING_EMULATOR), each test naming the module it loads.
@@ -104,4 +107,8 @@ done
 status=0
 wait "$wine_pid" || status=$?
 wine_pid=
+if [ "$status" != 0 ] && [ -s "$work/wine-stderr.log" ]; then
+    echo "Wine's standard error, its last 60 lines:"
+    tail -n 60 "$work/wine-stderr.log"
+fi
 exit "$status"

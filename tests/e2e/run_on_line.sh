@@ -15,6 +15,10 @@
 #   plug_non_port  pulled the line and made COM3 name a device that is
 #           no serial port (/dev/null).
 #
+# With KESMARD_I386_VIA_QEMU=1 a 32-bit program runs through QEMU where the
+# kernel refuses 32-bit programs, the whole run in a private namespace
+# (tools/common/wine_line.sh), and skips elsewhere.
+#
 # With KESMARD_DRAIN_LINE=1 the display's end is read and discarded
 # throughout, for a program that never reads it (the benchmark).
 #
@@ -27,7 +31,7 @@
 set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common/wine_line.sh"
-wine_skip_unless_runs
+wine_skip_unless_runs "$@"
 program=$(readlink -f "$1")
 module=$(windows_path "$2")
 shift 2

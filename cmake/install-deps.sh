@@ -15,9 +15,11 @@ case "${1:-build}" in
     demo) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64) ;;
     # The sanitizer build and the fuzz targets want libFuzzer besides; the
     # kit check compiles the language guide's C# and Pascal declarations;
-    # wine64 runs the 64-bit module's tests, in a prefix of their own.
+    # wine64 runs the 64-bit module's tests, in a prefix of their own;
+    # qemu-user-static runs the 32-bit module's smoke test where the kernel
+    # cannot start 32-bit programs.
     test) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64 socat
-                     libclang-rt-14-dev mono-mcs fp-compiler)
+                     libclang-rt-14-dev mono-mcs fp-compiler qemu-user-static)
           # npm installs the npm package for its test, with Debian's Node.js
           # where the machine has none of its own.
           command -v npm >/dev/null || packages+=(nodejs npm) ;;

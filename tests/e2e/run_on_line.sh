@@ -15,8 +15,15 @@
 #   plug_non_port  pulled the line and made COM3 name a device that is
 #           no serial port (/dev/null).
 #
+# With KESMARD_I386_VIA_QEMU=1 a 32-bit program runs through QEMU where the
+# kernel refuses 32-bit programs, the whole run in a private namespace
+# (tools/common/wine_line.sh), and skips elsewhere.
+#
 # With KESMARD_DRAIN_LINE=1 the display's end is read and discarded
 # throughout, for a program that never reads it (the benchmark).
+#
+# A program that ends in failure has Wine's standard error shown after its
+# output.
 #
 # Usage: run_on_line.sh PROGRAM.exe MODULE.dll [ARGUMENTS...]
 # The Windows build tree puts it in front of its test programs
@@ -24,7 +31,7 @@
 set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common/wine_line.sh"
-wine_skip_unless_runs
+wine_skip_unless_runs "$@"
 program=$(readlink -f "$1")
 module=$(windows_path "$2")
 shift 2
@@ -104,4 +111,8 @@ done
 status=0
 wait "$wine_pid" || status=$?
 wine_pid=
+if [ "$status" != 0 ] && [ -s "$work/wine-stderr.log" ]; then
+    echo "Wine's standard error, its last 60 lines:"
+    tail -n 60 "$work/wine-stderr.log"
+fi
 exit "$status"

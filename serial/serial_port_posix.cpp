@@ -1,7 +1,8 @@
 // The serial port through the POSIX terminal calls (Linux). The rules are
 // the Windows module's: the port is the module's alone, a write is bounded
 // by the same allowance, and a write that does not finish in time is a
-// stall while one whose device has gone loses the port.
+// stall, while one that fails (EIO once the kernel hung up a pulled USB
+// port, ENODEV just before) loses the port.
 #include "serial_port.h"
 
 #include <errno.h>
@@ -191,15 +192,10 @@ WriteOutcome WritePort(const void *bytes, unsigned long count, const char **erro
     *errorText = 0;
     int error = EBADF;
     unsigned long written = port.descriptor == NO_PORT ? 0 : WriteWithin(bytes, count, &error);
-    WriteOutcome outcome;
-    if (port.descriptor != NO_PORT && written == count)
-        outcome = WRITE_WHOLE;
-    else if (error == ETIME)
-        outcome = WRITE_STALLED;
-    else if (error == EIO || error == ENXIO || error == ENODEV || error == EBADF)
-        outcome = WRITE_LOST;
-    else
-        outcome = PortAnswers() ? WRITE_STALLED : WRITE_LOST;
+    // Only a deadline passed means held; any write error means gone.
+    WriteOutcome outcome = port.descriptor != NO_PORT && written == count ? WRITE_WHOLE
+                           : error == ETIME                                ? WRITE_STALLED
+                                                                           : WRITE_LOST;
     if (outcome == WRITE_WHOLE) {
         if (count > 0)
             port.backedUp = false;

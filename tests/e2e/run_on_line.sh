@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs a Windows test program under Wine on a virtual serial line.
+# Runs a Windows test program under Wine, or a Linux one natively, on a
+# virtual serial line.
 #
 # A pty pair (socat) stands in for the cable: the module's end is mapped to
 # COM3 and COM12, the display's end to COM4, in a private Wine prefix under
@@ -15,6 +16,11 @@
 #   plug_non_port  pulled the line and made COM3 name a device that is
 #           no serial port (/dev/null).
 #
+# A Linux program (no .exe) runs without Wine: the same line's ends are
+# the links $work/module-end and $work/display-end, named to it in
+# KESMARD_MODULE_END and KESMARD_DISPLAY_END, the control port's in
+# KESMARD_CONTROL; plug_non_port links module-end to /dev/null.
+#
 # With KESMARD_I386_VIA_QEMU=1 a 32-bit program runs through QEMU where the
 # kernel refuses 32-bit programs, the whole run in a private namespace
 # (tools/common/wine_line.sh), and skips elsewhere.
@@ -22,18 +28,27 @@
 # With KESMARD_DRAIN_LINE=1 the display's end is read and discarded
 # throughout, for a program that never reads it (the benchmark).
 #
-# A program that ends in failure has Wine's standard error shown after its
-# output.
+# A program that ends in failure has its standard error (Wine's with it)
+# shown after its output.
 #
-# Usage: run_on_line.sh PROGRAM.exe MODULE.dll [ARGUMENTS...]
+# Usage: run_on_line.sh PROGRAM[.exe] MODULE [ARGUMENTS...]
 # The Windows build tree puts it in front of its test programs
 # (CMAKE_CROSSCOMPILING_EMULATOR), each test naming the module it loads.
 set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common/wine_line.sh"
-wine_skip_unless_runs "$@"
 program=$(readlink -f "$1")
-module=$(windows_path "$2")
+if [[ $program == *.exe ]]; then
+    wine_skip_unless_runs "$@"
+    module=$(windows_path "$2")
+    wine=wine
+else
+    module=$(readlink -f "$2")
+    # Natively the COM names are not there: mapping them does nothing.
+    wine_map_port() { :; }
+    wine_unmap_port() { :; }
+    wine=
+fi
 shift 2
 
 work=$(mktemp -d /tmp/kesmard-line.XXXXXX)
@@ -62,6 +77,8 @@ pty_pair() {
 plug() {
     pty_pair module-end display-end
     line_pid=$!
+    # Natively the module's end starts cooked, as a serial port does.
+    [ -n "$wine" ] || stty -F "$work/module-end" sane
     wine_map_port com3 "$(readlink -f "$work/module-end")"
     wine_map_port com12 "$(readlink -f "$work/module-end")"
     wine_map_port com4 "$(readlink -f "$work/display-end")"
@@ -75,12 +92,12 @@ cleanup() {
     [ -n "$control_pid" ] && kill "$control_pid" 2>/dev/null || true
     unplug
     wine_unmap_port com5
-    wine_stop
+    [ -z "$wine" ] || wine_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-wine_start "$work/wineserver.log"
+[ -z "$wine" ] || wine_start "$work/wineserver.log"
 plug
 pty_pair control-program control-runner
 control_pid=$!
@@ -88,7 +105,8 @@ wine_map_port com5 "$(readlink -f "$work/control-program")"
 exec 3<>"$work/control-runner"
 
 cd "$work"
-wine "$program" "$module" "$@" 2>"$work/wine-stderr.log" &
+KESMARD_MODULE_END=$work/module-end KESMARD_DISPLAY_END=$work/display-end \
+    KESMARD_CONTROL=$work/control-program $wine "$program" "$module" "$@" 2>"$work/wine-stderr.log" &
 wine_pid=$!
 # A read that times out within a line keeps what it has read: the rest of
 # the action follows.
@@ -103,7 +121,7 @@ while kill -0 "$wine_pid" 2>/dev/null; do
     case $action in
         unplug) unplug ;;
         plug) unplug; plug ;;
-        plug_non_port) unplug; wine_map_port com3 /dev/null ;;
+        plug_non_port) unplug; wine_map_port com3 /dev/null; [ -n "$wine" ] || ln -s /dev/null module-end ;;
         *) echo "unknown action $action" >&3; continue ;;
     esac
     echo ok >&3
@@ -112,7 +130,7 @@ status=0
 wait "$wine_pid" || status=$?
 wine_pid=
 if [ "$status" != 0 ] && [ -s "$work/wine-stderr.log" ]; then
-    echo "Wine's standard error, its last 60 lines:"
+    echo "Standard error, its last 60 lines:"
     tail -n 60 "$work/wine-stderr.log"
 fi
 exit "$status"

@@ -196,19 +196,14 @@ WriteOutcome WritePort(const void *bytes, unsigned long count, const char **erro
     WriteOutcome outcome = port.descriptor != NO_PORT && written == count ? WRITE_WHOLE
                            : error == ETIME                                ? WRITE_STALLED
                                                                            : WRITE_LOST;
-    if (outcome == WRITE_WHOLE) {
-        if (count > 0)
-            port.backedUp = false;
+    port.backedUp = BackedUpAfter(outcome, count, port.backedUp);
+    if (outcome == WRITE_WHOLE)
         return outcome;
-    }
     *errorText = ComposeErrorText("Error writing string", error);
-    if (outcome == WRITE_STALLED) {
-        port.backedUp = true;
-    } else {
-        // Closed at once: the kernel gives a replugged adapter the port's
-        // name again only after the last close.
+    // A lost port is closed at once: the kernel gives a replugged adapter
+    // the port's name again only after the last close.
+    if (outcome == WRITE_LOST)
         ClosePort(true);
-    }
     return outcome;
 }
 

@@ -124,18 +124,13 @@ WriteOutcome WritePort(const void *bytes, unsigned long count, const char **erro
         outcome = WriteOutcomeOf(&report, true, PortAnswers);
     }
     *errorText = 0;
-    if (outcome == WRITE_WHOLE) {
-        if (count > 0)
-            port.backedUp = false;
+    port.backedUp = BackedUpAfter(outcome, count, port.backedUp);
+    if (outcome == WRITE_WHOLE)
         return outcome;
-    }
-    if (outcome == WRITE_STALLED) {
-        port.backedUp = true;
-    } else {
-        // A port whose device has gone is no longer trusted: it is set up
-        // afresh before the next bytes go out.
+    // A port whose device has gone is no longer trusted: it is set up
+    // afresh before the next bytes go out.
+    if (outcome == WRITE_LOST)
         port.configured = false;
-    }
     // A write cut short without an error ran into its timeouts.
     *errorText = ComposeErrorText("Error writing string",
                                   report.succeeded ? ERROR_TIMEOUT : report.errorCode);

@@ -52,3 +52,10 @@ WriteOutcome WriteOutcomeOf(const WriteReport *report, bool retried, bool (*port
         return WRITE_ABORTED;
     return portAnswers() ? WRITE_STALLED : WRITE_LOST;
 }
+
+bool BackedUpAfter(WriteOutcome outcome, unsigned long count, bool backedUp)
+{
+    if (outcome == WRITE_STALLED)
+        return true;
+    return outcome == WRITE_WHOLE && count > 0 ? false : backedUp;
+}

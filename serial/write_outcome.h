@@ -26,3 +26,8 @@ struct WriteReport {
 // answers a read of its state. An abort is WRITE_ABORTED on a first try
 // only; on the retry it is judged as any other failure.
 WriteOutcome WriteOutcomeOf(const WriteReport *report, bool retried, bool (*portAnswers)(void));
+
+// Whether the line is held after a write of count bytes ended so: a stall
+// holds it until a write moves bytes whole; an empty or a lost write leaves
+// it as it was.
+bool BackedUpAfter(WriteOutcome outcome, unsigned long count, bool backedUp);

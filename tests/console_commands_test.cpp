@@ -96,7 +96,16 @@ TEST(ParseCommand, LongestLineFits)
     EXPECT_EQ(std::string(COMMAND_LINE_SIZE - 1 - 6, 'x'), command.text);
 }
 
-// Names as the system lists them, each ended by a zero (| here).
+// A list of names as the system gives them, each ended by a zero (| in
+// the tables), the list by a second zero.
+std::string Listed(const char *names)
+{
+    std::string list = std::string(names) + '|';
+    for (char &character : list)
+        character = character == '|' ? '\0' : character;
+    return list;
+}
+
 TEST(ListComPorts, SortedOnceEachWithTheParameterName)
 {
     const struct {
@@ -115,12 +124,44 @@ TEST(ListComPorts, SortedOnceEachWithTheParameterName)
         {"COM1|", 0, 1, nullptr},
     };
     for (const auto &c : cases) {
-        std::string names = std::string(c.names) + '|';
-        for (char &character : names)
-            character = character == '|' ? '\0' : character;
         char out[512] = "untouched";
-        EXPECT_EQ(c.count, ListComPorts(names.data(), out, c.outSize)) << c.names;
+        EXPECT_EQ(c.count, ListComPorts(Listed(c.names).data(), out, c.outSize)) << c.names;
         EXPECT_EQ(std::string(c.lines ? c.lines : "untouched"), std::string(out)) << c.names;
+    }
+}
+
+// The names in /dev, and each link of /dev/serial/by-id with its target.
+TEST(ListDevicePorts, InNumberOrderWithTheByIdNameWhereThereIsOne)
+{
+    const struct {
+        const char *devices, *links;
+        size_t outSize, count;
+        const char *lines;  // null: out untouched
+    } cases[] = {
+        {"null|ttyS10|ttyUSB0|tty0|ttyS2|ttyACM0|ttySAC0|ttyUSB|ttyS1a|pts|",
+         "usb-FTDI_FT232R_A50285BI-if00-port0|../../ttyUSB0|usb-Arduino_Uno_7543-if00|../../ttyACM0|",
+         1024, 4,
+         "/dev/ttyACM0     /dev/serial/by-id/usb-Arduino_Uno_7543-if00\n"
+         "/dev/ttyS2       /dev/ttyS2\n"
+         "/dev/ttyS10      /dev/ttyS10\n"
+         "/dev/ttyUSB0     /dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0\n"},
+        // A link adds the device it leads to, whatever its name; a second
+        // link to a device is not shown.
+        {"ttyUSB1|",
+         "usb-B-if00-port0|../../ttyUSB1|usb-WCH_CH9102-if00|../../ttyCH343USB0|usb-C-if00-port0|../../ttyUSB1|",
+         1024, 2,
+         "/dev/ttyCH343USB0 /dev/serial/by-id/usb-WCH_CH9102-if00\n"
+         "/dev/ttyUSB1     /dev/serial/by-id/usb-B-if00-port0\n"},
+        {"", "", 1024, 0, ""},
+        // Cut after a whole line, yet every device counted.
+        {"ttyS1|ttyS0|", "", 40, 2, "/dev/ttyS0       /dev/ttyS0\n"},
+        {"ttyS0|", "", 0, 1, nullptr},
+    };
+    for (const auto &c : cases) {
+        char out[1024] = "untouched";
+        EXPECT_EQ(c.count, ListDevicePorts(Listed(c.devices).data(), Listed(c.links).data(), out,
+                                           c.outSize)) << c.devices;
+        EXPECT_EQ(std::string(c.lines ? c.lines : "untouched"), std::string(out)) << c.devices;
     }
 }
 

@@ -152,6 +152,14 @@ TEST(ListDevicePorts, InNumberOrderWithTheByIdNameWhereThereIsOne)
          1024, 2,
          "/dev/ttyCH343USB0 /dev/serial/by-id/usb-WCH_CH9102-if00\n"
          "/dev/ttyUSB1     /dev/serial/by-id/usb-B-if00-port0\n"},
+        // A by-id path longer than the port field's 79 characters is no
+        // name a parameter string can take.
+        {"ttyUSB0|ttyUSB1|",
+         "usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_01-if00|../../ttyUSB0|"
+         "usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_001-if00|../../ttyUSB1|",
+         1024, 2,
+         "/dev/ttyUSB0     /dev/serial/by-id/usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_01-if00\n"
+         "/dev/ttyUSB1     /dev/ttyUSB1\n"},
         {"", "", 1024, 0, ""},
         // Cut after a whole line, yet every device counted.
         {"ttyS1|ttyS0|", "", 40, 2, "/dev/ttyS0       /dev/ttyS0\n"},

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "../common/text_fields.h"
+#include "../../serial/port_settings.h"
 
 #include "../common/array_size.h"
 
@@ -240,6 +241,8 @@ static int CompareDevicePorts(const void *left, const void *right)
     return order ? order : strcmp(a, b);
 }
 
+static const char BY_ID[] = "/dev/serial/by-id/";
+
 size_t ListDevicePorts(const char *devices, const char *links, char *out, size_t outSize)
 {
     DevicePort ports[DEVICE_PORT_MAXIMUM];
@@ -258,7 +261,8 @@ size_t ListDevicePorts(const char *devices, const char *links, char *out, size_t
             i++;
         if (i == count && count < ARRAY_SIZE(ports))
             ports[count++] = {name, NULL};
-        if (i < count && !ports[i].link)
+        // A longer path would be cut short by the port field.
+        if (i < count && !ports[i].link && sizeof BY_ID - 1 + strlen(link) < FIELD_SIZE)
             ports[i].link = link;
         link = target + strlen(target) + 1;
     }
@@ -270,7 +274,7 @@ size_t ListDevicePorts(const char *devices, const char *links, char *out, size_t
     for (size_t i = 0; i < count; i++) {
         char line[5 + 255 + 1 + 18 + 255 + 2];
         int length = snprintf(line, sizeof line, "/dev/%-11.255s %s%.255s\n", ports[i].name,
-                              ports[i].link ? "/dev/serial/by-id/" : "/dev/",
+                              ports[i].link ? BY_ID : "/dev/",
                               ports[i].link ? ports[i].link : ports[i].name);
         AppendLine(line, length, out, outSize, &used, &full);
     }

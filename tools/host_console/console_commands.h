@@ -61,8 +61,9 @@ size_t ListComPorts(const char *names, char *out, size_t outSize);
 // /dev/serial/by-id leads to; links holds those links, each its name and
 // then its target as the link reads (../../ttyUSB0). Writes a line for
 // each device, by name with numbers in their order (ttyS2 before ttyS10):
-// its path, then the name a parameter string takes for it, the path of its
-// by-id link (which stays the same in any USB socket) or its own path.
+// its path, then the name a parameter string takes for it: the path of its
+// by-id link (which stays the same in any USB socket) where the port field
+// holds it whole (FIELD_SIZE), else its own path.
 // Returns the number of devices, at most DEVICE_PORT_MAXIMUM; a list cut
 // short by outSize ends after a whole line.
 enum { DEVICE_PORT_MAXIMUM = 512 };

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build ("build"), the demo ("demo") or the tests ("test")
-# need on a Debian machine, and nothing when it is all there already. Needs root (or sudo)
+# Installs what the build ("build"), the kits ("dist"), the demo ("demo") or
+# the tests ("test") need on a Debian machine, and nothing when it is all there already. Needs root (or sudo)
 # only when something is missing.
 set -euo pipefail
 
@@ -11,7 +11,9 @@ set -euo pipefail
 packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i686
           gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 llvm clang lld)
 case "${1:-build}" in
-    # The native build configures the unit tests too, so it wants GoogleTest.
+    # The native build, which makes the Linux kit, configures the unit tests
+    # too, so it wants GoogleTest.
+    dist) packages+=(g++ libgtest-dev googletest) ;;
     demo) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64) ;;
     # The sanitizer build and the fuzz targets want libFuzzer besides; the
     # kit check compiles the language guide's C# and Pascal declarations;

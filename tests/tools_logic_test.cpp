@@ -73,7 +73,15 @@ TEST(ParseCommand, LinesAndWhatIsWrongWithThem)
     }
 }
 
-// Names as the system lists them, each ended by a zero (| here).
+// Names as the system lists them, each ended by a zero (| here), the list
+// by a second zero.
+std::string Listed(const char *names)
+{
+    std::string list = std::string(names) + '|';
+    std::replace(list.begin(), list.end(), '|', '\0');
+    return list;
+}
+
 TEST(ListComPorts, SortedOnceEachWithTheParameterName)
 {
     const struct { const char *names; size_t outSize, count; const char *lines; } cases[] = {
@@ -85,11 +93,37 @@ TEST(ListComPorts, SortedOnceEachWithTheParameterName)
         {"COM1|", 0, 1, "untouched"},
     };
     for (const auto &c : cases) {
-        std::string names = std::string(c.names) + '|';
-        std::replace(names.begin(), names.end(), '|', '\0');
         char out[512] = "untouched";
-        EXPECT_EQ(c.count, ListComPorts(names.data(), out, c.outSize)) << c.names;
+        EXPECT_EQ(c.count, ListComPorts(Listed(c.names).data(), out, c.outSize)) << c.names;
         EXPECT_EQ(std::string(c.lines), std::string(out)) << c.names;
+    }
+}
+
+// The names in /dev, and each link of /dev/serial/by-id with its target:
+// in number order, by the by-id name where one fits the port field.
+TEST(ListDevicePorts, InNumberOrderWithTheByIdNameWhereThereIsOne)
+{
+    const struct { const char *devices, *links; size_t outSize, count; const char *lines; } cases[] = {
+        {"null|ttyS10|ttyUSB0|tty0|ttyS2|ttyACM0|ttySAC0|ttyUSB|ttyS1a|pts|",
+         "usb-FTDI_A50285BI-if00-port0|../../ttyUSB0|usb-Arduino_Uno_7543-if00|../../ttyACM0|", 1024, 4,
+         "/dev/ttyACM0     /dev/serial/by-id/usb-Arduino_Uno_7543-if00\n/dev/ttyS2       /dev/ttyS2\n"
+         "/dev/ttyS10      /dev/ttyS10\n/dev/ttyUSB0     /dev/serial/by-id/usb-FTDI_A50285BI-if00-port0\n"},
+        // A link adds the device it leads to; a second link to it is not shown.
+        {"ttyUSB1|", "usb-B-if00|../../ttyUSB1|usb-CH9102-if00|../../ttyCH343USB0|usb-C-if00|../../ttyUSB1|",
+         1024, 2, "/dev/ttyCH343USB0 /dev/serial/by-id/usb-CH9102-if00\n/dev/ttyUSB1     /dev/serial/by-id/usb-B-if00\n"},
+        // A by-id path of 80 characters no longer fits the port field's 79.
+        {"ttyUSB0|ttyUSB1|",
+         "usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_01-if00|../../ttyUSB0|"
+         "usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_001-if00|../../ttyUSB1|", 1024, 2,
+         "/dev/ttyUSB0     /dev/serial/by-id/usb-Silicon_Labs_CP2102_USB_to_UART_Bridge_Controller_01-if00\n"
+         "/dev/ttyUSB1     /dev/ttyUSB1\n"},
+        {"ttyS1|ttyS0|", "", 40, 2, "/dev/ttyS0       /dev/ttyS0\n"},  // cut after a whole line
+    };
+    for (const auto &c : cases) {
+        char out[1024] = "untouched";
+        EXPECT_EQ(c.count, ListDevicePorts(Listed(c.devices).data(), Listed(c.links).data(), out, c.outSize))
+            << c.devices;
+        EXPECT_EQ(std::string(c.lines), std::string(out)) << c.devices;
     }
 }
 

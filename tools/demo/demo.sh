@@ -21,7 +21,7 @@ if ! wine_runs; then
 fi
 
 work=$wine_root/build/demo
-display=$wine_root/build/native/virtual_display
+display=$wine_root/dist/linux-x86_64/virtual_display
 scene=$wine_root/tools/demo/demo_scene.txt
 
 display_pid=

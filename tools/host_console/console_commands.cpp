@@ -1,10 +1,13 @@
 // Reading the host console's commands.
 #include "console_commands.h"
 
+#include <limits.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "../common/text_fields.h"
+#include "../../serial/port_settings.h"
 
 #include "../common/array_size.h"
 
@@ -164,6 +167,18 @@ void FormatStatusAnswer(int status, char *out, size_t size)
     snprintf(out, size, "%d %s", status, known ? NAMES[status] : "unknown");
 }
 
+// Adds a line of length characters to out (used of outSize taken), unless
+// it or an earlier line did not fit: a list is cut after a whole line.
+static void AppendLine(const char *line, int length, char *out, size_t outSize, size_t *used,
+                       bool *full)
+{
+    *full = *full || *used + (size_t)length >= outSize;
+    if (!*full) {
+        memcpy(out + *used, line, (size_t)length + 1);
+        *used += (size_t)length;
+    }
+}
+
 size_t ListComPorts(const char *names, char *out, size_t outSize)
 {
     bool present[COM_PORT_MAXIMUM + 1] = {};
@@ -184,11 +199,84 @@ size_t ListComPorts(const char *names, char *out, size_t outSize)
         char line[48];
         int length = snprintf(line, sizeof line, "COM%-5u %sCOM%u\n", number,
                               number > 9 ? "\\\\.\\" : "", number);
-        full = full || used + (size_t)length >= outSize;
-        if (!full) {
-            memcpy(out + used, line, (size_t)length + 1);
-            used += (size_t)length;
-        }
+        AppendLine(line, length, out, outSize, &used, &full);
+    }
+    return count;
+}
+
+// A device as ListDevicePorts lists it: its name in /dev, and the name of
+// its link in /dev/serial/by-id or null.
+struct DevicePort {
+    const char *name;
+    const char *link;
+};
+
+// ttyS, ttyUSB or ttyACM and a number.
+static bool IsSerialDevice(const char *name)
+{
+    static const char *const KINDS[] = {"ttyS", "ttyUSB", "ttyACM"};
+    for (size_t i = 0; i < ARRAY_SIZE(KINDS); i++) {
+        size_t stem = strlen(KINDS[i]);
+        unsigned long number = 0;
+        if (!strncmp(name, KINDS[i], stem) &&
+            ParseNumber(name + stem, strlen(name + stem), ULONG_MAX, &number))
+            return true;
+    }
+    return false;
+}
+
+// By the letters before the first digit, then by the number: ttyS2 before
+// ttyS10.
+static int CompareDevicePorts(const void *left, const void *right)
+{
+    const char *a = ((const DevicePort *)left)->name;
+    const char *b = ((const DevicePort *)right)->name;
+    size_t stemA = strcspn(a, "0123456789"), stemB = strcspn(b, "0123456789");
+    int order = strncmp(a, b, stemA < stemB ? stemA : stemB);
+    if (order == 0)
+        order = (stemA > stemB) - (stemA < stemB);
+    unsigned long numberA = strtoul(a + stemA, NULL, 10), numberB = strtoul(b + stemB, NULL, 10);
+    if (order == 0)
+        order = (numberA > numberB) - (numberA < numberB);
+    return order ? order : strcmp(a, b);
+}
+
+static const char BY_ID[] = "/dev/serial/by-id/";
+
+size_t ListDevicePorts(const char *devices, const char *links, char *out, size_t outSize)
+{
+    DevicePort ports[DEVICE_PORT_MAXIMUM];
+    size_t count = 0;
+    for (const char *name = devices; *name; name += strlen(name) + 1) {
+        if (IsSerialDevice(name) && count < ARRAY_SIZE(ports))
+            ports[count++] = {name, NULL};
+    }
+    const char *link = links;
+    while (*link) {
+        const char *target = link + strlen(link) + 1;
+        const char *slash = strrchr(target, '/');
+        const char *name = slash ? slash + 1 : target;
+        size_t i = 0;
+        while (i < count && strcmp(ports[i].name, name))
+            i++;
+        if (i == count && count < ARRAY_SIZE(ports))
+            ports[count++] = {name, NULL};
+        // A longer path would be cut short by the port field.
+        if (i < count && !ports[i].link && sizeof BY_ID - 1 + strlen(link) < FIELD_SIZE)
+            ports[i].link = link;
+        link = target + strlen(target) + 1;
+    }
+    qsort(ports, count, sizeof ports[0], CompareDevicePorts);
+    size_t used = 0;
+    bool full = outSize == 0;
+    if (!full)
+        out[0] = '\0';
+    for (size_t i = 0; i < count; i++) {
+        char line[5 + 255 + 1 + 18 + 255 + 2];
+        int length = snprintf(line, sizeof line, "/dev/%-11.255s %s%.255s\n", ports[i].name,
+                              ports[i].link ? BY_ID : "/dev/",
+                              ports[i].link ? ports[i].link : ports[i].name);
+        AppendLine(line, length, out, outSize, &used, &full);
     }
     return count;
 }

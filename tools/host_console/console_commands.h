@@ -19,7 +19,7 @@ enum CommandKind {
     COMMAND_NAME,
     COMMAND_STATUS,
     COMMAND_SLEEP,
-    COMMAND_PORTS,    // lists the machine's COM ports; needs no module
+    COMMAND_PORTS,    // lists the machine's serial ports; needs no module
 };
 
 // Longest command line, terminator included.
@@ -55,3 +55,16 @@ bool ParseCommand(const char *line, Command *command, char *error, size_t errorS
 // number of ports; a list cut short by outSize ends after a whole line.
 enum { COM_PORT_MAXIMUM = 256 };
 size_t ListComPorts(const char *names, char *out, size_t outSize);
+
+// The serial devices among the names in /dev (in the same list form):
+// ttyS, ttyUSB or ttyACM and a number, and every device a link of
+// /dev/serial/by-id leads to; links holds those links, each its name and
+// then its target as the link reads (../../ttyUSB0). Writes a line for
+// each device, by name with numbers in their order (ttyS2 before ttyS10):
+// its path, then the name a parameter string takes for it: the path of its
+// by-id link (which stays the same in any USB socket) where the port field
+// holds it whole (FIELD_SIZE), else its own path.
+// Returns the number of devices, at most DEVICE_PORT_MAXIMUM; a list cut
+// short by outSize ends after a whole line.
+enum { DEVICE_PORT_MAXIMUM = 512 };
+size_t ListDevicePorts(const char *devices, const char *links, char *out, size_t outSize);

@@ -2,25 +2,22 @@
 // commands against it, so the module can be tried on a real or a virtual
 // display without the host. The commands are those of console_commands.h.
 //
-// Usage: host_console [--module DLL] [--script FILE | COMMAND...]
+// Usage: host_console [--module MODULE] [--script FILE | COMMAND...]
 // Commands come from the arguments (one each), from a script file (one a
 // line) or, with neither, from standard input. The module is KESMARD.dll
-// beside the console unless --module names another; arguments or a script
-// that only list ports (host_console ports) load no module.
+// (libKESMARD.so on Linux) beside the console unless --module names
+// another; arguments or a script that only list ports (host_console ports)
+// load no module.
 //
 // Exit status: 0 all ran; 1 an init reported failure; 2 a bad option or
 // command; 3 the module could not be loaded or lacks an entry point; 4 the
-// system's list of COM ports could not be read.
-#include <windows.h>
-#include <io.h>
+// system's list of serial ports could not be read.
 #include <stdio.h>
 #include <string.h>
 
 #include "console_commands.h"
-#include "../common/array_size.h"
+#include "console_platform.h"
 #include "../common/module_loader.h"
-#include "../common/system_text.h"
-#include "../common/text_fields.h"
 
 enum {
     EXIT_INIT_FAILED = 1,
@@ -45,17 +42,17 @@ static struct {
     DriverApi api;    // the loaded module
     bool echo;        // print each command before running it
     bool initFailed;  // some init reported failure
-    bool listFailed;  // the list of COM ports could not be read
+    bool listFailed;  // the list of serial ports could not be read
     bool needsModule; // some command calls the module
 } console;
 
 static void PrintUsage(FILE *out)
 {
     fprintf(out,
-            "usage: %s [--module DLL] [--script FILE | COMMAND...]\n"
+            "usage: %s [--module MODULE] [--script FILE | COMMAND...]\n"
             "commands: init COLUMNS ROWS PARAMETERS, write TEXT (\\xNN for a byte), pos X Y,\n"
             "          resume, done, usage, defaults, name, status, sleep MS,\n"
-            "          ports (the COM ports and the name a parameter string takes)\n"
+            "          ports (the serial ports and the name a parameter string takes)\n"
             "with no script and no commands, reads commands from standard input\n",
             PROGRAM);
 }
@@ -97,43 +94,15 @@ static void ReportError(const CommandSource *source, const char *message)
         fprintf(stderr, "%s: argument %lu: %s\n", PROGRAM, source->position, message);
 }
 
-// The machine's COM ports as their drivers register them, the list .NET's
-// SerialPort.GetPortNames reads too. No port is opened: that would take it
-// from whatever holds it.
+// No port is opened: that would take it from whatever holds it.
 static void ListPorts(void)
 {
-    static char names[COM_PORT_MAXIMUM * 16 + 1];
-    static char lines[COM_PORT_MAXIMUM * 32];
-    size_t used = 0;
-    HKEY key = NULL;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0,
-                                KEY_QUERY_VALUE, &key);
-    bool opened = status == ERROR_SUCCESS;
-    // Without the key no port driver has started: there is no port.
-    if (status == ERROR_FILE_NOT_FOUND)
-        status = ERROR_NO_MORE_ITEMS;
-    for (DWORD index = 0; status == ERROR_SUCCESS; index++) {
-        char device[256], name[16];
-        DWORD deviceSize = sizeof device, nameSize = sizeof name - 1, type = 0;
-        status = RegEnumValueA(key, index, device, &deviceSize, NULL, &type, (BYTE *)name, &nameSize);
-        // A value too long for a port name is no port's.
-        if (status == ERROR_MORE_DATA)
-            status = ERROR_SUCCESS;
-        else if (status == ERROR_SUCCESS && type == REG_SZ && used + nameSize + 1 < sizeof names) {
-            name[nameSize] = '\0';
-            if (!name[0])
-                continue;
-            used += (size_t)snprintf(names + used, sizeof names - used, "%s", name) + 1;
-        }
-    }
-    if (opened)
-        RegCloseKey(key);
-    if (status != ERROR_NO_MORE_ITEMS) {
-        fprintf(stderr, "%s: cannot read the COM ports: %s\n", PROGRAM, SystemTextLine(status));
+    static char lines[PORT_LIST_SIZE];
+    char error[MESSAGE_SIZE];
+    if (!ReadPortList(lines, sizeof lines, error, sizeof error)) {
+        fprintf(stderr, "%s: %s\n", PROGRAM, error);
         console.listFailed = true;
     }
-    names[used] = '\0';
-    ListComPorts(names, lines, sizeof lines);
     fputs(lines, stdout);
 }
 
@@ -179,7 +148,7 @@ static void Execute(const Command *command)
         FormatStatusAnswer(api->Status(), answer, sizeof answer);
         break;
     case COMMAND_SLEEP:
-        Sleep(command->numbers[0]);
+        SleepMilliseconds(command->numbers[0]);
         break;
     case COMMAND_PORTS:
         ListPorts();
@@ -218,18 +187,6 @@ static bool RunSource(CommandSource *source, bool execute)
     return true;
 }
 
-// KESMARD.dll in the console's own folder.
-static void DefaultModulePath(char *path, size_t size)
-{
-    char own[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, own, sizeof own);
-    if (length == 0 || length >= sizeof own)
-        own[0] = '\0';
-    char *name = strrchr(own, '\\');
-    int folderLength = name ? (int)(name - own + 1) : 0;
-    snprintf(path, size, "%.*sKESMARD.dll", folderLength, own);
-}
-
 static bool LoadModule(const char *path)
 {
     char error[MESSAGE_SIZE];
@@ -241,7 +198,7 @@ static bool LoadModule(const char *path)
 
 int main(int argc, char **argv)
 {
-    char modulePath[MAX_PATH];
+    char modulePath[MODULE_PATH_SIZE];
     DefaultModulePath(modulePath, sizeof modulePath);
     const char *scriptName = 0;
     int first = 1;
@@ -284,7 +241,7 @@ int main(int argc, char **argv)
     // Arguments and scripts are checked whole before the module sees any
     // command; standard input runs line by line as it comes.
     bool interactive = source.stream == stdin;
-    console.echo = !(interactive && _isatty(_fileno(stdin)));
+    console.echo = !(interactive && InputIsTerminal());
     if (!interactive) {
         if (!RunSource(&source, false))
             return EXIT_BAD_COMMAND;

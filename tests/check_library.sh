@@ -5,16 +5,9 @@
 # runtime, no libm), so that any glibc program can load it.
 #
 # Usage: check_library.sh READELF libKESMARD.so
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/check_lib.sh"
 readelf=$1
 library=$2
-failed=0
-expect() {  # what, expected, got
-    if [ "$2" != "$3" ]; then
-        printf 'FAILED: %s\n  expected: %s\n  got:      %s\n' "$1" "$2" "$3"
-        failed=1
-    fi
-}
 
 expected=""
 for name in DefaultParameters Done DriverName Init PowerResume SetPosition Status Usage Write; do
@@ -26,5 +19,4 @@ expect "defined dynamic symbols" "$(printf '%s' "$expected")" \
 expect "needed libraries" "libc.so.6" \
     "$("$readelf" -d -W "$library" | sed -n 's/^.*(NEEDED).*\[\(.*\)\]$/\1/p' | xargs)"
 
-[ "$failed" = 0 ] && echo "exports and needed libraries as expected"
-exit "$failed"
+finish "exports and needed libraries as expected"

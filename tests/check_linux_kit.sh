@@ -11,9 +11,8 @@
 # byte with the first (the caller passes the first build's SOURCE_DATE_EPOCH).
 #
 # Usage: check_linux_kit.sh NATIVE-BUILD-FOLDER [WORK CONFIGURE-OPTIONS...]
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/check_lib.sh"
 build=$1
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The version the tests expect, not the build's: a wrong one is caught.
 version=$(sed -n 's/^#define EXPECTED_VERSION "\(.*\)"$/\1/p' "$root/tests/e2e/display_bytes.h")
 kit=KESMARD-$version-linux-x86_64
@@ -63,11 +62,6 @@ contents=(
     virtual_display:dist/linux-x86_64/virtual_display
 )
 
-failed=0
-fail() {
-    echo "FAILED: $*"
-    failed=1
-}
 rm -f "$tarball"
 cmake --build "$build" --target linux_kit >/dev/null
 [ -f "$tarball" ] || { echo "FAILED: no $kit.tar.gz packed"; exit 1; }
@@ -99,5 +93,4 @@ present=$(cd "$unpacked" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' |
 answer=$(cd "$work" && "$unpacked/host_console" name) || fail "host_console name: exit status $?"
 [ "$answer" = $'> name\n  "KESMARD v'"$version"'"' ] || fail "host_console name printed: $answer"
 
-[ "$failed" = 0 ] && echo "kit $kit.tar.gz holds what it should"
-exit "$failed"
+finish "kit $kit.tar.gz holds what it should"

@@ -7,7 +7,8 @@
 #               on the virtual display under Wine (tools/demo/demo.sh)
 #   make dist   builds them and packs the integrator's kits with CPack:
 #               dist/KESMARD-<version>-win32.zip, dist/x64/KESMARD-<version>-win64.zip,
-#               and the npm package with both modules, dist/kesmard-<version>.tgz
+#               and the npm package with both DLLs and the native tree's
+#               libKESMARD.so, dist/kesmard-<version>.tgz
 #   make test   builds them, then runs every test of the four trees (each
 #               Windows tree: export table, kit, reproducibility and the
 #               end-to-end tests under Wine, 32-bit or 64-bit; the native tree: unit tests and
@@ -45,6 +46,9 @@ demo:
 dist: all
 	cmake --build --preset win32 --target package
 	cmake --build --preset win64 --target package
+	@cmake/install-deps.sh native
+	cmake --preset native
+	cmake --build --preset native --target KESMARD -j $(JOBS)
 	cmake -P cmake/node_package.cmake
 
 # The Wine tests run one at a time (one prefix, and timing-sensitive).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what the build ("build"), the demo ("demo") or the tests ("test")
-# need on a Debian machine, and nothing when it is all there already. Needs root (or sudo)
-# only when something is missing.
+# Installs what the build ("build"), the native tree ("native"), the demo
+# ("demo") or the tests ("test") need on a Debian machine, and nothing when
+# it is all there already. Needs root (or sudo) only when something is
+# missing.
 set -euo pipefail
 
 # Both Windows machines: the module's own i686, and x86_64 for 64-bit hosts.
@@ -12,13 +13,16 @@ packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i6
           gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 llvm clang lld)
 case "${1:-build}" in
     # The native build configures the unit tests too, so it wants GoogleTest.
+    native) packages+=(g++ libgtest-dev googletest) ;;
     demo) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64) ;;
     # The sanitizer build and the fuzz targets want libFuzzer besides; the
-    # kit check compiles the language guide's C# and Pascal declarations;
+    # kit check compiles the language guide's C# and Pascal declarations,
+    # and the bindings' test runs them, and the Python module, against
+    # libKESMARD.so;
     # wine64 runs the 64-bit module's tests, in a prefix of their own.
     test) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64 socat
-                     libclang-rt-14-dev mono-mcs fp-compiler)
-          # npm installs the npm package for its test, with Debian's Node.js
+                     libclang-rt-14-dev mono-mcs mono-runtime fp-compiler python3)
+          # npm installs the npm package for its tests, with Debian's Node.js
           # where the machine has none of its own.
           command -v npm >/dev/null || packages+=(nodejs npm) ;;
 esac

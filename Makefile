@@ -7,9 +7,10 @@
 #               on the virtual display under Wine (tools/demo/demo.sh)
 #   make dist   builds them and packs the integrator's kits with CPack:
 #               dist/KESMARD-<version>-win32.zip, dist/x64/KESMARD-<version>-win64.zip,
-#               and the npm package with both modules, dist/kesmard-<version>.tgz;
-#               and the Linux kit, libKESMARD.so and its tools (the native tree,
-#               dist/linux-x86_64/), dist/KESMARD-<version>-linux-x86_64.tar.gz
+#               and the npm package with both DLLs and the native tree's
+#               libKESMARD.so, dist/kesmard-<version>.tgz; and the Linux kit,
+#               libKESMARD.so and its tools (dist/linux-x86_64/),
+#               dist/KESMARD-<version>-linux-x86_64.tar.gz
 #   make test   builds them, then runs every test of the four trees (each
 #               Windows tree: export table, kit, reproducibility and the
 #               end-to-end tests under Wine, 32-bit or 64-bit; the native tree: unit tests and

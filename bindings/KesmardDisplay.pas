@@ -5,7 +5,8 @@ unit KesmardDisplay;
   statically: a program that uses this unit does not start without
   KESMARD.dll (KesmardDisplayDynamic loads it at run time instead). A Win32
   program takes the 32-bit DLL, a Win64 program the 64-bit one; on Win64
-  stdcall is ignored and nothing else changes.
+  stdcall is ignored and nothing else changes. On Linux the unit links
+  libKESMARD.so (-lKESMARD), and stdcall is ignored there too.
 
   The unit sets no mode of its own: it compiles in each of Free Pascal's
   modes (fpc, objfpc, delphi, delphiunicode), so it takes the project's.
@@ -14,17 +15,20 @@ unit KesmardDisplay;
 
 interface
 
+const
+  KesmardLibrary = {$IFDEF MSWINDOWS}'KESMARD.dll'{$ELSE}'KESMARD'{$ENDIF};
+
 { PAnsiChar, never PChar: since Delphi 2009 PChar is a pointer to 16-bit
   characters. The ok flag is one byte, never Boolean or LongBool. }
 function DISPLAYDLL_Init(columns, rows: Byte; parameters: PAnsiChar; var ok: Byte): PAnsiChar;
-  stdcall; external 'KESMARD.dll';
-procedure DISPLAYDLL_Done; stdcall; external 'KESMARD.dll';
-procedure DISPLAYDLL_Write(text: PAnsiChar); stdcall; external 'KESMARD.dll';
-procedure DISPLAYDLL_SetPosition(x, y: Byte); stdcall; external 'KESMARD.dll';
-procedure DISPLAYDLL_PowerResume; stdcall; external 'KESMARD.dll';
-function DISPLAYDLL_Usage: PAnsiChar; stdcall; external 'KESMARD.dll';
-function DISPLAYDLL_DefaultParameters: PAnsiChar; stdcall; external 'KESMARD.dll';
-function DISPLAYDLL_DriverName: PAnsiChar; stdcall; external 'KESMARD.dll';
+  stdcall; external KesmardLibrary;
+procedure DISPLAYDLL_Done; stdcall; external KesmardLibrary;
+procedure DISPLAYDLL_Write(text: PAnsiChar); stdcall; external KesmardLibrary;
+procedure DISPLAYDLL_SetPosition(x, y: Byte); stdcall; external KesmardLibrary;
+procedure DISPLAYDLL_PowerResume; stdcall; external KesmardLibrary;
+function DISPLAYDLL_Usage: PAnsiChar; stdcall; external KesmardLibrary;
+function DISPLAYDLL_DefaultParameters: PAnsiChar; stdcall; external KesmardLibrary;
+function DISPLAYDLL_DriverName: PAnsiChar; stdcall; external KesmardLibrary;
 
 { What DISPLAYDLL_Status answers, a 32-bit LongInt (Integer is 16 bits in
   the fpc mode). }
@@ -34,7 +38,7 @@ const
   DISPLAYDLL_STATUS_BACKED_UP = 2;
   DISPLAYDLL_STATUS_LOST = 3;
 
-function DISPLAYDLL_Status: LongInt; stdcall; external 'KESMARD.dll';
+function DISPLAYDLL_Status: LongInt; stdcall; external KesmardLibrary;
 
 { A returned text as a string of your own, less the line end a system text
   carries. }

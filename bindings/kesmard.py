@@ -1,18 +1,20 @@
-"""KESMARD.dll for Python on Windows, through ctypes.
+"""KESMARD.dll for Python on Windows, and libKESMARD.so on Linux, through
+ctypes.
 
-The module loads the KESMARD.dll of the running interpreter's bitness: by
-default the 32-bit one from an x86 folder beside this file, the 64-bit one
-from an x64 folder (only the one your interpreter takes is needed). Call
-load(path) first to take the DLL from elsewhere; otherwise the first call
-loads the default one.
+On Windows the module loads the KESMARD.dll of the running interpreter's
+bitness: by default the 32-bit one from an x86 folder beside this file, the
+64-bit one from an x64 folder (only the one your interpreter takes is
+needed). On Linux it loads libKESMARD.so from beside this file. Call
+load(path) first to take the library from elsewhere; otherwise the first
+call loads the default one.
 
 Texts go to the display as bytes: bytes and bytearray pass through as they
 are, and a str is encoded in the encoding the caller names, the display's
 character table (such as "cp858"). Texts the module returns come back as
 str decoded as Latin-1, one character for each byte, so that
-text.encode("latin-1") gives the module's bytes back unchanged (a failure
-text is in the ANSI code page: .encode("latin-1").decode("mbcs") reads it
-as Windows wrote it).
+text.encode("latin-1") gives the module's bytes back unchanged (on Windows
+a failure text is in the ANSI code page: .encode("latin-1").decode("mbcs")
+reads it as Windows wrote it).
 
 Numbers (columns, rows, x, y) are one byte in the module; a number outside
 0 to 255 raises ValueError here, where ctypes' c_ubyte would silently keep
@@ -39,14 +41,23 @@ _dll = None
 
 
 def default_path():
-    """x64/KESMARD.dll beside this file in a 64-bit interpreter,
-    x86/KESMARD.dll in a 32-bit one."""
+    """On Windows x64/KESMARD.dll beside this file in a 64-bit interpreter,
+    x86/KESMARD.dll in a 32-bit one; elsewhere libKESMARD.so beside this
+    file."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    if not _windows():
+        return os.path.join(here, "libKESMARD.so")
     folder = "x64" if struct.calcsize("P") == 8 else "x86"
-    return os.path.join(os.path.dirname(os.path.abspath(__file__)), folder, "KESMARD.dll")
+    return os.path.join(here, folder, "KESMARD.dll")
+
+
+def _windows():
+    # ctypes has WinDLL on Windows only.
+    return hasattr(ctypes, "WinDLL")
 
 
 def load(path=None):
-    """Loads KESMARD.dll from path, a full path to a DLL of the
+    """Loads the module from path, a full path to a library of the
     interpreter's bitness, or from default_path(), and declares its entry
     points; returns the ctypes library. Python 3.8 and later load a DLL
     by its full path (or from a folder given to os.add_dll_directory),
@@ -55,8 +66,9 @@ def load(path=None):
     global _dll
     if _dll is not None:
         return _dll
-    # WinDLL calls stdcall (on x64, the one convention there is).
-    dll = ctypes.WinDLL(path or default_path())
+    # WinDLL calls stdcall (on x64, the one convention there is); Linux has
+    # one convention, which CDLL calls.
+    dll = (ctypes.WinDLL if _windows() else ctypes.CDLL)(path or default_path())
     # c_char_p results are copied into bytes as the call returns; the ok
     # flag is one unsigned byte.
     text = ctypes.c_char_p

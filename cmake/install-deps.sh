@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the build ("build"), the kits ("dist"), the demo ("demo") or
-# the tests ("test") need on a Debian machine, and nothing when it is all there already. Needs root (or sudo)
+# Installs what the build ("build"), the native tree ("native"), the kits
+# ("dist"), the demo ("demo") or the tests ("test") need on a Debian
+# machine, and nothing when it is all there already. Needs root (or sudo)
 # only when something is missing.
 set -euo pipefail
 
@@ -11,18 +12,20 @@ set -euo pipefail
 packages=(make cmake gcc-mingw-w64-i686 g++-mingw-w64-i686 binutils-mingw-w64-i686
           gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 llvm clang lld)
 case "${1:-build}" in
-    # The native build, which makes the Linux kit, configures the unit tests
-    # too, so it wants GoogleTest.
-    dist) packages+=(g++ libgtest-dev googletest) ;;
+    # The native build, which makes the library and the Linux kit, configures
+    # the unit tests too, so it wants GoogleTest.
+    native|dist) packages+=(g++ libgtest-dev googletest) ;;
     demo) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64) ;;
     # The sanitizer build and the fuzz targets want libFuzzer besides; the
-    # kit check compiles the language guide's C# and Pascal declarations;
-    # wine64 runs the 64-bit module's tests, in a prefix of their own;
-    # qemu-user-static runs the 32-bit module's smoke test where the kernel
-    # cannot start 32-bit programs.
+    # kit check compiles the language guide's C# and Pascal declarations,
+    # and the bindings' test runs them, and the Python module, against
+    # libKESMARD.so; wine64 runs the 64-bit module's tests, in a prefix of
+    # their own; qemu-user-static runs the 32-bit module's smoke test where
+    # the kernel cannot start 32-bit programs.
     test) packages+=(g++ libgtest-dev googletest wine wine32:i386 wine64 socat
-                     libclang-rt-14-dev mono-mcs fp-compiler qemu-user-static)
-          # npm installs the npm package for its test, with Debian's Node.js
+                     libclang-rt-14-dev mono-mcs mono-runtime fp-compiler python3
+                     qemu-user-static)
+          # npm installs the npm package for its tests, with Debian's Node.js
           # where the machine has none of its own.
           command -v npm >/dev/null || packages+=(nodejs npm) ;;
 esac

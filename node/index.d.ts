@@ -1,9 +1,10 @@
 // KESMARD.dll for Node.js and Electron on Windows (32-bit and 64-bit x86
-// processes). A text is a string of characters U+0000 to U+00FF, sent one
-// byte each (Latin-1), or a Buffer or Uint8Array sent as it is; a zero byte
-// inside is refused (RangeError), as is a character above U+00FF. Numbers
-// are whole numbers from 0 to 255 (RangeError otherwise). The module is
-// loaded at the first call; calls block while the module waits on the port.
+// processes), libKESMARD.so on Linux (64-bit x86, glibc). A text is a
+// string of characters U+0000 to U+00FF, sent one byte each (Latin-1), or
+// a Buffer or Uint8Array sent as it is; a zero byte inside is refused
+// (RangeError), as is a character above U+00FF. Numbers are whole numbers
+// from 0 to 255 (RangeError otherwise). The module is loaded at the first
+// call; calls block while the module waits on the port.
 
 /** Opens and sets up the port: ok true and the driver name, or ok false and the reason. */
 export function init(columns: number, rows: number, parameters: string | Uint8Array): { ok: boolean; text: string };
@@ -19,7 +20,7 @@ export function done(): void;
 export function usage(): string;
 /** "COM3,9600,8,N,1" */
 export function defaultParameters(): string;
-/** The module's file name less ".dll", then " v" and its version. */
+/** The module's file name less ".dll" (on Linux, less "lib" and ".so"), then " v" and its version. */
 export function driverName(): string;
 /**
  * Whether the display can be reached, without sending anything: 'notSetUp'

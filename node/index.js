@@ -1,12 +1,13 @@
 'use strict';
-// KESMARD.dll for Node.js and Electron on Windows, through koffi. The
-// package holds the module for both machines and loads the one of the
-// running process: x86/KESMARD.dll in a 32-bit process, x64/KESMARD.dll in
-// a 64-bit one.
+// KESMARD.dll for Node.js and Electron on Windows, and libKESMARD.so on
+// Linux, through koffi. The package holds the module for each machine and
+// loads the one of the running process: x86/KESMARD.dll in a 32-bit Windows
+// process, x64/KESMARD.dll in a 64-bit one, linux-x64/libKESMARD.so in a
+// 64-bit x86 Linux process with glibc.
 //
-// koffi comes with the package: both of koffi's Windows parts
-// (@koromix/koffi-win32-ia32 and -x64, at the version
-// cmake/node_package.cmake pins) are bundled in its node_modules, and the
+// koffi comes with the package: koffi's part for each of those machines
+// (@koromix/koffi-win32-ia32, -win32-x64 and -linux-x64, at the version
+// cmake/node_package.cmake pins) is bundled in its node_modules, and the
 // one of the running process is loaded. npm installs only the part of the
 // machine it installs for, so a koffi taken from the registry would leave a
 // 32-bit process without its part where 64-bit Node.js (or the machine
@@ -15,7 +16,8 @@
 // (EBADPLATFORM), and a bundled koffi package would run its install step,
 // which builds koffi from source wherever it finds no part. A part's main
 // module is koffi's native module, the whole of koffi's API, which is what
-// koffi's own loader hands out on Windows.
+// koffi's own loader hands out on Windows; the Linux part's main module
+// picks its glibc or musl build and hands out the same.
 //
 // Texts go to the display as bytes. A string is sent as Latin-1, one byte
 // per character from U+0000 to U+00FF (pick the display's own character
@@ -26,9 +28,11 @@
 const path = require('path');
 
 // Inside an Electron archive the module is read from the unpacked copy
-// (asarUnpack), since the system cannot load a DLL from app.asar.
+// (asarUnpack), since the system cannot load a library from app.asar.
 const folder = __dirname.replace(/([\\/])app\.asar([\\/])/, '$1app.asar.unpacked$2');
-const modulePath = path.join(folder, process.arch === 'x64' ? 'x64' : 'x86', 'KESMARD.dll');
+const linux = process.platform === 'linux';
+const modulePath = linux ? path.join(folder, 'linux-x64', 'libKESMARD.so')
+                         : path.join(folder, process.arch === 'x64' ? 'x64' : 'x86', 'KESMARD.dll');
 
 let koffi = null;
 let api = null;
@@ -38,13 +42,15 @@ let api = null;
 function loaded() {
     if (api)
         return api;
-    if (process.platform !== 'win32' || (process.arch !== 'ia32' && process.arch !== 'x64'))
-        throw new Error(`kesmard: KESMARD.dll runs in 32-bit and 64-bit x86 Windows processes, ` +
-                        `not in ${process.platform} ${process.arch}`);
-    koffi = require(`@koromix/koffi-win32-${process.arch}`);
+    const machine = `${process.platform}-${process.arch}`;
+    if (!['win32-ia32', 'win32-x64', 'linux-x64'].includes(machine))
+        throw new Error(`kesmard: the module runs in 32-bit and 64-bit x86 Windows processes and ` +
+                        `64-bit x86 Linux ones, not in ${process.platform} ${process.arch}`);
+    koffi = require(`@koromix/koffi-${machine}`);
     const lib = koffi.load(modulePath);
     // The texts come back as pointers and are decoded here, not as UTF-8.
-    const strlen = koffi.load('msvcrt.dll').func('size_t strlen(const void *text)');
+    // On Linux, __stdcall below means nothing: there is one convention.
+    const strlen = koffi.load(linux ? 'libc.so.6' : 'msvcrt.dll').func('size_t strlen(const void *text)');
     api = {
         strlen,
         init: lib.func('const void * __stdcall DISPLAYDLL_Init(uint8_t columns, uint8_t rows, ' +

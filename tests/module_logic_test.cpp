@@ -58,6 +58,7 @@ TEST(ReadPortSettings, ParameterTable)
         {"default", "COM3,9600,8,0,0"},
         {"default,anything", "COM3,9600,8,0,0"},
         {"Default", "num 0: Data bits Incorrect?"},
+        {"defaulx", "num 0: Data bits Incorrect?"},  // the keyword is all seven letters
         {"COM12,19200,7,E,2", "num 12: \\\\.\\COM12,19200,7,2,2"},
         {"COM9,4800,8,O,1", "num 9: COM9,4800,8,1,0"},
         {"COM10,9600,8,N,1", "num 10: \\\\.\\COM10,9600,8,0,0"},

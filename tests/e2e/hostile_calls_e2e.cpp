@@ -1,7 +1,6 @@
 // The group "hostile": a hundred thousand calls of the real module in
 // seeded random order with hostile arguments, whose bytes on the line must
 // be exactly what a model of the module predicts; and threads calling at once.
-#include <windows.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -9,6 +8,7 @@
 #include "driver_api.h"
 #include "harness.h"
 #include "line.h"
+#include "test_platform.h"
 
 static DriverApi api;
 
@@ -16,7 +16,6 @@ enum { HOSTILE_CALLS = 100000, HOSTILE_SEED = 0x5EED2026, LONG_TEXT = 4096 };
 
 static const char USAGE[] = "KESMARD usage: COM3,9600,8,N,1";
 static const char NO_DATA_BITS[] = "Data bits Incorrect?";
-static const char NO_PORT[] = "Serial Port does not exist : File not found.\r\n";
 
 // xorshift32: the same calls on every run, so that a failure can be replayed.
 static unsigned randomState;
@@ -28,8 +27,13 @@ static unsigned Random(void)
     return randomState;
 }
 
-// HostileText's bytes; and a port field far past 79 characters: no device.
-static char hostileText[LONG_TEXT + 1], longPort[LONG_TEXT + 1];
+// HostileText's bytes; a port field far past 79 characters: no device;
+// and the line's own parameters, by its name (COM3, a pty's path).
+static char hostileText[LONG_TEXT + 1], longPort[LONG_TEXT + 1], onLine[128], refusedOnLine[128];
+// COM3, which "default" names, and COM12 are the line where the runner maps
+// them (Windows); elsewhere their answer is the platform's.
+static const bool COM_IS_LINE = !PLATFORM_TEXTS.comNames;
+static const char *const COM_NAMES = COM_IS_LINE ? DRIVER_NAME : PLATFORM_TEXTS.comNames;
 
 // Parameter strings with Init's answer when nothing is set up.
 static const struct {
@@ -37,13 +41,12 @@ static const struct {
     const char *result;  // DRIVER_NAME where it sets up
     bool holdsPort;      // a port stays open: set up, or refused by the line
 } PARAMETER_KINDS[] = {
-    {"COM3,9600,8,N,1", DRIVER_NAME, true},  {"default", DRIVER_NAME, true},
-    {"COM12,9600,8,N,1", DRIVER_NAME, true}, {"defaultLog", DRIVER_NAME, true},
-    {"COM3,9600,9,N,1", "Failed to set Serial Port state : Request not supported.\r\n", true},
-    {"COM3,9600,,N,1", NO_DATA_BITS, false}, {"Default", NO_DATA_BITS, false},
-    {hostileText, NO_DATA_BITS, false},      {"COM3,9600,8,,1", "Parity Incorrect?", false},
-    {"COM200,9600,8,N,1", NO_PORT, false},   {longPort, NO_PORT, false},
-    {"receipt.txt,9600,8,N,1", "Failed to get Serial Port state : Invalid handle.\r\n", false},
+    {onLine, DRIVER_NAME, true},                         {"default", COM_NAMES, COM_IS_LINE},
+    {"COM12,9600,8,N,1", COM_NAMES, COM_IS_LINE},        {"defaultLog", COM_NAMES, COM_IS_LINE},
+    {refusedOnLine, PLATFORM_TEXTS.refused, true},       {"COM3,9600,,N,1", NO_DATA_BITS, false},
+    {"Default", NO_DATA_BITS, false},                    {hostileText, NO_DATA_BITS, false},
+    {"COM3,9600,8,,1", "Parity Incorrect?", false},      {"COM200,9600,8,N,1", PLATFORM_TEXTS.noPort, false},
+    {longPort, PLATFORM_TEXTS.noPort, false},            {"receipt.txt,9600,8,N,1", PLATFORM_TEXTS.notAPort, false},
 };
 
 // What the module should hold, followed from outside through its calls.
@@ -173,7 +176,10 @@ static void HostileCall(int call)
         HostileCheck(api.Status() == status, call, "Status", model.configured ? "not ready" : "set up");
     } else if (Random() % 100 == 0) {
         // Now and then the host unloads the module, Done or not, and loads
-        // it again: the calls that follow come before any Init.
+        // it again: the calls that follow come before any Init. Where the
+        // unload discards queued output, the line first carries the bytes.
+        if (PLATFORM_TEXTS.unloadNote)
+            AwaitLine(model.length);
         UnloadDriver(&api);
         LoadDriver(&api, driverPath);
         model.portOpen = model.configured = false;
@@ -190,6 +196,8 @@ static void HostileCalls(void)
     printf("    seed 0x%08X, %d calls\n", HOSTILE_SEED, HOSTILE_CALLS);
     memset(longPort, 'x', LONG_TEXT);
     memcpy(longPort + LONG_TEXT - 11, ",9600,8,N,1", 11);
+    snprintf(onLine, sizeof onLine, "%s,9600,8,N,1", ModuleEndName());
+    snprintf(refusedOnLine, sizeof refusedOnLine, "%s,9600,9,N,1", ModuleEndName());
     WriteWholeFile("receipt.txt", "Total 12.34\r\n");  // a file a careless host names as its port
     if (!LoadFreshDriver(&api))
         return;
@@ -214,60 +222,48 @@ static void HostileCalls(void)
 // and sets up again; and one only creates and closes files, whose handle
 // values a port closed under a writer would pass on.
 enum { THREADS_MS = 1500, FILES_MAX = 4000, WRITER = 0, ASKER = 1, SETTINGS = 2, THREADS = 4 };
-static volatile LONG threadsRunning;
 static int filesMade;
+static bool textsCut;
 
-static DWORD WINAPI Caller(void *role)
+// Each thread calls for THREADS_MS from its start.
+static void Caller(void *role)
 {
     unsigned char ok;
     char name[32];
-    while (threadsRunning) {
+    for (unsigned long start = MillisecondsNow(); MillisecondsNow() - start < THREADS_MS;) {
         if (role == (void *)WRITER) {
             api.Write("whole text");
         } else if (role == (void *)ASKER) {
             api.SetPosition(20, 2);
             api.PowerResume();
-            if (strcmp(api.DriverName(), DRIVER_NAME) || strcmp(api.Usage(), USAGE) ||
-                strcmp(api.DefaultParameters(), GOOD_PARAMETERS))
-                return 0;  // a text cut or swapped: seen by the wait below
+            textsCut = textsCut || strcmp(api.DriverName(), DRIVER_NAME) || strcmp(api.Usage(), USAGE) ||
+                       strcmp(api.DefaultParameters(), GOOD_PARAMETERS);
         } else if (role == (void *)SETTINGS) {
             api.Done();
-            api.Init(20, 2, GOOD_PARAMETERS, &ok);
-        } else if (filesMade == FILES_MAX) {
-            return 0;
-        } else {
+            api.Init(20, 2, onLine, &ok);
+        } else if (filesMade < FILES_MAX) {
             snprintf(name, sizeof name, "file%d.txt", filesMade++);
-            HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
-            if (file != INVALID_HANDLE_VALUE)
-                CloseHandle(file);
+            WriteWholeFile(name, "");
         }
     }
-    return 0;
 }
 
 static void ThreadsTakeTurns(void)
 {
-    if (!StartDriver(&api, GOOD_PARAMETERS))
+    snprintf(onLine, sizeof onLine, "%s,9600,8,N,1", ModuleEndName());
+    if (!StartDriver(&api, onLine))
         return;
-    threadsRunning = 1;
-    HANDLE threads[THREADS];
-    for (INT_PTR i = 0; i < THREADS; i++)
-        threads[i] = CreateThread(NULL, 0, Caller, (void *)i, 0, NULL);
-    CheckInt(WAIT_TIMEOUT, WaitForSingleObject(threads[ASKER], THREADS_MS),
-             "the texts stay whole while other threads call");
-    InterlockedExchange(&threadsRunning, 0);
-    WaitForMultipleObjects(THREADS, threads, TRUE, INFINITE);
-    for (int i = 0; i < THREADS; i++)
-        CloseHandle(threads[i]);
+    RunThreads(Caller, THREADS);
+    CheckTrue(!textsCut, "the texts stay whole while other threads call");
     api.Done();
     UnloadDriver(&api);
     size_t received = DrainLine();
     int written = 0;
-    WIN32_FIND_DATAA file;
-    HANDLE search = FindFirstFileA("file*.txt", &file);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &file))
-        written += file.nFileSizeLow > 0;
-    FindClose(search);
+    char name[32], bytes[2];
+    for (int i = 0; i < filesMade; i++) {
+        snprintf(name, sizeof name, "file%d.txt", i);
+        written += ReadWholeFile(name, bytes, sizeof bytes) > 0;
+    }
     printf("    %d files made, %lu bytes on the line\n", filesMade, (unsigned long)received);
     CheckInt(0, written, "files the other thread made that hold bytes");
 }

@@ -82,17 +82,23 @@ static unsigned long SinceLastArrival(void)
     return MillisecondsNow() - line.lastArrival;
 }
 
+bool AwaitLine(size_t expected)
+{
+    unsigned long start = MillisecondsNow();
+    while (line.length - line.taken < expected &&
+           (MillisecondsNow() - start < ARRIVAL_LIMIT_MS || SinceLastArrival() < ARRIVAL_LIMIT_MS))
+        SleepMs(10);
+    return line.length - line.taken >= expected;
+}
+
 size_t ReceiveLine(size_t expected, const unsigned char **bytes)
 {
     LockLine();
     if (line.taken == line.length)
         line.taken = line.length = 0;  // all taken: start the buffer afresh
     UnlockLine();
-    unsigned long start = MillisecondsNow();
     // Until the bytes are in or a second passes without one, then until quiet.
-    while (line.length - line.taken < expected &&
-           (MillisecondsNow() - start < ARRIVAL_LIMIT_MS || SinceLastArrival() < ARRIVAL_LIMIT_MS))
-        SleepMs(10);
+    AwaitLine(expected);
     do
         SleepMs(QUIET_MS);
     while (SinceLastArrival() < QUIET_MS);

@@ -26,6 +26,10 @@ void ResumeLine(void);
 // Waits for quiet, then discards what has arrived; returns how many bytes.
 size_t DrainLine(void);
 
+// Waits until expected bytes that no check has taken are in, giving up
+// after a second without a new byte; takes nothing. False if they are not.
+bool AwaitLine(size_t expected);
+
 // Waits for expected bytes as above and takes everything that has arrived
 // into *bytes (valid until the next call); returns how many bytes.
 size_t ReceiveLine(size_t expected, const unsigned char **bytes);

@@ -12,6 +12,19 @@ extern const char PLATFORM[];
 // The log of the module under test, in the scenario's folder.
 extern const char LOG_PATH[];
 
+// What the module answers here where the platforms differ: the number its
+// log reads from the line's name, and Init's texts, with the system's
+// reason, for a port that does not exist, line settings the port refuses and
+// a file named as the port. A note says why a check cannot apply here.
+struct PlatformTexts {
+    int linePortNumber;
+    const char *noPort, *refused, *notAPort;
+    const char *comNames;      // Init's text for COM3 ("default") and COM12; null where they are the line
+    const char *openFileNote;  // null where an open file cannot be deleted
+    const char *unloadNote;    // null where the unload lets queued output go out
+};
+extern const PlatformTexts PLATFORM_TEXTS;
+
 // The path of a copy of the module named baseName in the current folder
 // (.\POLE7.dll, ./libPOLE7.so), and its log's path (logs\POLE7.log).
 void ModuleCopyPath(const char *baseName, char *path, size_t size);
@@ -38,6 +51,10 @@ size_t ListFolder(const char *folder, bool subFolders, const char *suffix, Liste
 bool RunWithin(void (*body)(void *), void *argument, unsigned long limitMs);
 // Starts body(argument) on a thread that runs for good.
 void StartThread(void (*body)(void *), void *argument);
+// Runs body((void *)0) to body((void *)(count - 1)), each on a thread of
+// its own (at most THREADS_MAX), and returns once all have ended.
+enum { THREADS_MAX = 8 };
+void RunThreads(void (*body)(void *), size_t count);
 
 // One lock for the line's reader and its checks.
 void LockLine(void);

@@ -18,6 +18,14 @@
 const char PLATFORM[] = "linux";
 const char LOG_PATH[] = "logs/KESMARD.log";
 
+// COM3 and COM12 name /dev/ttyS2 and /dev/ttyS11, which this machine
+// lacks; the line is a pty.
+static const char NO_PORT[] = "Serial Port does not exist : No such file or directory";
+const PlatformTexts PLATFORM_TEXTS = {0, NO_PORT, "Failed to set Serial Port state : Invalid argument",
+                                      "Failed to get Serial Port state : Inappropriate ioctl for device", NO_PORT,
+                                      "an open file can be deleted here: the descriptor count shows the log's release",
+                                      "the unload discards queued output here: a cycle without Done awaits its bytes"};
+
 enum { READ_WAIT_MS = 50, CONTROL_LIMIT_MS = 10000 };
 
 void ModuleCopyPath(const char *baseName, char *path, size_t size)
@@ -147,6 +155,19 @@ void StartThread(void (*body)(void *), void *argument)
     pthread_t thread;
     pthread_create(&thread, NULL, RunThread, &start);
     pthread_detach(thread);
+}
+
+void RunThreads(void (*body)(void *), size_t count)
+{
+    ThreadStart starts[THREADS_MAX];
+    pthread_t threads[THREADS_MAX];
+    size_t started = 0;
+    for (; started < count && started < THREADS_MAX; started++) {
+        starts[started] = {body, (void *)started, PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, false};
+        pthread_create(&threads[started], NULL, RunThread, &starts[started]);
+    }
+    for (size_t i = 0; i < started; i++)
+        pthread_join(threads[i], NULL);
 }
 
 static pthread_mutex_t lineLock = PTHREAD_MUTEX_INITIALIZER;

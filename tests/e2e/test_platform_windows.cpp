@@ -11,6 +11,11 @@
 const char PLATFORM[] = "windows";
 const char LOG_PATH[] = "logs\\KESMARD.log";
 
+// The runner maps COM3 and COM12 both to the line.
+const PlatformTexts PLATFORM_TEXTS = {3, "Serial Port does not exist : File not found.\r\n",
+                                      "Failed to set Serial Port state : Request not supported.\r\n",
+                                      "Failed to get Serial Port state : Invalid handle.\r\n", NULL, NULL, NULL};
+
 enum { CONTROL_LIMIT_MS = 10000 };  // how long the runner may take to change the line
 
 void ModuleCopyPath(const char *baseName, char *path, size_t size)
@@ -109,6 +114,20 @@ void StartThread(void (*body)(void *), void *argument)
     static ThreadStart start;
     start = {body, argument};
     CloseHandle(CreateThread(NULL, 0, RunThread, &start, 0, NULL));
+}
+
+void RunThreads(void (*body)(void *), size_t count)
+{
+    ThreadStart starts[THREADS_MAX];
+    HANDLE threads[THREADS_MAX] = {};
+    size_t started = 0;
+    for (; started < count && started < THREADS_MAX; started++) {
+        starts[started] = {body, (void *)started};
+        threads[started] = CreateThread(NULL, 0, RunThread, &starts[started], 0, NULL);
+    }
+    WaitForMultipleObjects((DWORD)started, threads, TRUE, INFINITE);
+    for (size_t i = 0; i < started; i++)
+        CloseHandle(threads[i]);
 }
 
 static SRWLOCK lineLock = SRWLOCK_INIT;

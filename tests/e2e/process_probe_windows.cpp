@@ -1,6 +1,7 @@
 // Handle and memory readings of the test process.
 #include "process_probe.h"
 
+#include <windows.h>
 #include <psapi.h>
 
 void TakeProcessProbe(ProcessProbe *probe)
@@ -14,5 +15,5 @@ void TakeProcessProbe(ProcessProbe *probe)
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    probe->commitCharge = counters.PagefileUsage;
+    probe->privateMemory = counters.PagefileUsage;
 }

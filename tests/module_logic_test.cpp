@@ -16,17 +16,13 @@
 
 namespace {
 
-// Cells count row by row from 0; the address keeps its low 8 bits.
+// Cells count row by row from 0; a column or row beyond the display is its
+// first, and 0 one before it, in the address's low 8 bits.
 TEST(CursorPositionCommand, AddressTable)
 {
     const struct { unsigned char x, y; int columns, rows; const char *bytes; } cases[] = {
-        {1, 1, 20, 2, "1B 13 00"}, {20, 1, 20, 2, "1B 13 13"}, {1, 2, 20, 2, "1B 13 14"},
-        {20, 2, 20, 2, "1B 13 27"}, {8, 2, 20, 2, "1B 13 1B"},  // ESC's value, sent raw
-        {21, 2, 20, 2, "1B 13 14"}, {5, 3, 20, 2, "1B 13 04"},  // beyond: the first column, row
-        {0, 1, 20, 2, "1B 13 FF"},  {1, 0, 20, 2, "1B 13 EC"},  // 0: one before the first
-        {1, 4, 40, 4, "1B 13 78"},  {40, 4, 40, 4, "1B 13 9F"},
-        {1, 1, 0, 0, "1B 13 00"},   {200, 9, 0, 0, "1B 13 00"},
-        {80, 25, 80, 25, "1B 13 CF"},  // cell 1999: past 256 cells the address wraps
+        {21, 2, 20, 2, "1B 13 14"}, {5, 3, 20, 2, "1B 13 04"}, {40, 4, 40, 4, "1B 13 9F"},
+        {0, 1, 20, 2, "1B 13 FF"},  {1, 0, 20, 2, "1B 13 EC"},
     };
     for (const auto &c : cases) {
         unsigned char command[3];
@@ -55,27 +51,10 @@ std::string Reading(const std::string &parameters)
 TEST(ReadPortSettings, ParameterTable)
 {
     const struct { std::string parameters, reading; } cases[] = {
-        {"default", "COM3,9600,8,0,0"},
-        {"default,anything", "COM3,9600,8,0,0"},
-        {"Default", "num 0: Data bits Incorrect?"},
         {"defaulx", "num 0: Data bits Incorrect?"},  // the keyword is all seven letters
-        {"COM12,19200,7,E,2", "num 12: \\\\.\\COM12,19200,7,2,2"},
-        {"COM9,4800,8,O,1", "num 9: COM9,4800,8,1,0"},
-        {"COM10,9600,8,N,1", "num 10: \\\\.\\COM10,9600,8,0,0"},
-        {"LPT12,9600,8,N,1", "num 12: \\\\.\\COM12,9600,8,0,0"},
         {"C1,9600,8,N,1", "num 3: C1,9600,8,0,0"},  // the digit of "COM3" left behind
         {"COM,9600,8,N,1", "num 0: COM,9600,8,0,0"},
-        {"COM3,,8,N,1", "num 3: COM3,9600,8,0,0"},
-        {"COM3", "num 3: Data bits Incorrect?"},
-        {"COM3,9600,8,Odd,1", "num 3: COM3,9600,8,1,0"},    // parity: the first letter,
-        {"COM3,9600,8,space,1", "num 3: COM3,9600,8,0,0"},  // case-sensitive
-        {"COM3,9600,8,N", "num 3: COM3,9600,8,0,0"},
-        {"COM3,9600,8,N,3", "num 3: COM3,9600,8,0,0"},  // two stop bits for 2 only
-        // Overlong: cut to 79 characters, the next field still found; numbers saturate.
-        {"COM3" + std::string(96, 'x') + ",19200,7,E,2",
-         "num 3: COM3" + std::string(75, 'x') + ",19200,7,2,2"},
-        {"COM5," + std::string(100, '9') + ",-" + std::string(100, '9') + ",O,2",
-         "num 5: COM5,2147483647,-2147483648,1,2"},
+        {"COM5,9600,-99999999999,O,2", "num 5: COM5,9600,-2147483648,1,2"},  // saturates
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.reading, Reading(c.parameters)) << "parameters \"" << c.parameters << "\"";
@@ -87,12 +66,11 @@ TEST(ReadPortSettings, ParameterTable)
 TEST(WriteTimeoutsFor, CoverTheCharacterTimeWithinTheBound)
 {
     const struct { int baud, dataBits, parity, stop; unsigned msPerByte, once, bytes; } cases[] = {
-        {2400, 8, 0, 0, 10, 50, 255},   // 4.2 ms a character
-        {1200, 8, 0, 0, 13, 50, 255},   {600, 8, 0, 0, 25, 50, 255},  // 8.3 and 16.7 ms
+        {2400, 8, 0, 0, 10, 50, 255},   {1200, 8, 0, 0, 13, 50, 255},  // 4.2 and 8.3 ms a character
         {300, 8, 2, 2, 60, 50, 255},    // 12 bits, 40 ms: 255 bytes get 15.35 s
         {240, 8, 0, 0, 0, 16000, 255},  // 62.5 ms a byte would take 16.1 s
-        {150, 8, 0, 0, 0, 16000, 240},  {110, 8, 0, 0, 0, 16000, 176},
-        {1, 255, 0, 0, 0, 16000, 0},    {9600, 255, 0, 0, 41, 50, 255},  // 257 bits a character
+        {150, 8, 0, 0, 0, 16000, 240},  {1, 255, 0, 0, 0, 16000, 0},
+        {9600, 255, 0, 0, 41, 50, 255},  // 257 bits a character
         {0, 8, 0, 0, 10, 50, 255},      {-9600, 8, 0, 0, 10, 50, 255},
     };
     for (const auto &c : cases) {

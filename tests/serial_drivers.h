@@ -1,10 +1,8 @@
-// How each serial driver ends each event on a write, as documented or
-// reported (the sources above each row), and how the module must take it;
-// judged by the unit tests, played through the loaded module's import table
-// by the end-to-end tests (e2e/driver_spy.h). Error codes are the system's.
-// Where a report leaves out what a read of the port's state then gives,
-// the read fails with the write's code once the device has gone, and
-// answers while it is still there.
+// How each serial driver ends a write on each event (sources above each
+// row; error codes are the system's) and how the module must take it: judged
+// by the unit tests, played end to end through the module's import table
+// (e2e/driver_spy.h). A port's state read fails with the write's code once
+// the device has gone, else answers, where a report leaves it out.
 #pragma once
 
 #include "serial/write_outcome.h"
@@ -45,8 +43,7 @@ static const SerialDriverRow SERIAL_DRIVER_ROWS[] = {
     {"FTDI", "pulled adapter", false, WROTE_NOTHING, 22, 22, false, WRITE_LOST},
     // node-serialport #1020 (PL2303 pulled, no code shown): the port's answer decides
     {"Prolific", "pulled adapter", false, WROTE_NOTHING, 31, 31, false, WRITE_LOST},
-    // ArduPilot #25936 (Bluetooth writes wait for their timeout); RJCP.DLL.SerialPortStream #37
-    // (121 from a Bluetooth port)
+    // ArduPilot #25936 (Bluetooth writes wait for their timeout); RJCP.DLL.SerialPortStream #37 (121)
     {"Bluetooth", "timed-out write", false, WROTE_NOTHING, 121, 0, false, WRITE_STALLED},
     // SimHub #809 (a broken pipe once the link went); the local port still answers
     {"Bluetooth", "link lost", false, WROTE_NOTHING, 109, 0, false, WRITE_LOST},

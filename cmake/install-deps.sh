@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build ("build"), the native tree ("native"), the kits
-# ("dist"), the demo ("demo") or the tests ("test") need on a Debian
-# machine, and nothing when it is all there already. Needs root (or sudo)
-# only when something is missing.
+# ("dist"), the demo ("demo"), the tests ("test") or the aarch64 Linux tree
+# ("linux-arm64") need on a Debian machine, and nothing when it is all
+# there already. Needs root (or sudo) only when something is missing.
 set -euo pipefail
 
 # Both Windows machines: the module's own i686, and x86_64 for 64-bit hosts.
@@ -28,6 +28,9 @@ case "${1:-build}" in
           # npm installs the npm package for its tests, with Debian's Node.js
           # where the machine has none of its own.
           command -v npm >/dev/null || packages+=(nodejs npm) ;;
+    # The aarch64 Linux tree (preset linux-arm64): Debian's cross compiler,
+    # and QEMU user mode and socat's line for its tests.
+    linux-arm64) packages+=(g++-aarch64-linux-gnu qemu-user-static socat) ;;
 esac
 
 missing=()

@@ -19,7 +19,9 @@
 # A Linux program (no .exe) runs without Wine: the same line's ends are
 # the links $work/module-end and $work/display-end, named to it in
 # KESMARD_MODULE_END and KESMARD_DISPLAY_END, the control port's in
-# KESMARD_CONTROL; plug_non_port links module-end to /dev/null.
+# KESMARD_CONTROL; plug_non_port links module-end to /dev/null. A program
+# for another machine starts through the emulator KESMARD_EMULATOR names,
+# a command and its options (qemu-aarch64-static -L /usr/aarch64-linux-gnu).
 #
 # With KESMARD_I386_VIA_QEMU=1 a 32-bit program runs through QEMU where the
 # kernel refuses 32-bit programs, the whole run in a private namespace
@@ -42,12 +44,14 @@ if [[ $program == *.exe ]]; then
     wine_skip_unless_runs "$@"
     module=$(windows_path "$2")
     wine=wine
+    emulator=()
 else
     module=$(readlink -f "$2")
     # Natively the COM names are not there: mapping them does nothing.
     wine_map_port() { :; }
     wine_unmap_port() { :; }
     wine=
+    emulator=(${KESMARD_EMULATOR:-})
 fi
 shift 2
 
@@ -106,7 +110,7 @@ exec 3<>"$work/control-runner"
 
 cd "$work"
 KESMARD_MODULE_END=$work/module-end KESMARD_DISPLAY_END=$work/display-end \
-    KESMARD_CONTROL=$work/control-program $wine "$program" "$module" "$@" 2>"$work/wine-stderr.log" &
+    KESMARD_CONTROL=$work/control-program $wine "${emulator[@]}" "$program" "$module" "$@" 2>"$work/wine-stderr.log" &
 wine_pid=$!
 # A read that times out within a line keeps what it has read: the rest of
 # the action follows.

@@ -19,7 +19,8 @@
 #   make fuzz   runs only the fuzz targets, FUZZ_SECONDS each
 #               (FUZZ_SECONDS=600 make fuzz)
 #   make bench  measures the module's cost per call under Wine
-#               (make bench ARCH=x64 for the 64-bit module)
+#               (make bench ARCH=x64 for the 64-bit module; make bench
+#               ARCH=linux for libKESMARD.so natively, from the native tree)
 # Each installs what is missing on a Debian machine first.
 
 JOBS ?= $(shell nproc)
@@ -72,14 +73,24 @@ sanitized:
 	cmake --build --preset sanitize -j $(JOBS)
 
 # Not part of the tests: the module's cost per call against a raw write,
-# for the 32-bit module (ARCH=x86, the default) or the 64-bit one (ARCH=x64).
+# for the 32-bit module (ARCH=x86, the default), the 64-bit one (ARCH=x64)
+# or the Linux library (ARCH=linux), each on the line runner's pty pair.
 ARCH ?= x86
+ifeq ($(ARCH),linux)
+bench:
+	@cmake/install-deps.sh test
+	cmake --preset native
+	cmake --build --preset native --target display_bench -j $(JOBS)
+	KESMARD_DRAIN_LINE=1 tests/e2e/run_on_line.sh \
+		build/native/display_bench dist/linux-x86_64/libKESMARD.so $(BENCH_ARGS)
+else
 BENCH_TREE := $(if $(filter x64,$(ARCH)),win64,win32)
 BENCH_DIST := $(if $(filter x64,$(ARCH)),dist/x64,dist)
 bench: all
 	@cmake/install-deps.sh test
 	KESMARD_DRAIN_LINE=1 KESMARD_WINEARCH=$(BENCH_TREE) tests/e2e/run_on_line.sh \
 		build/$(BENCH_TREE)/display_bench.exe $(BENCH_DIST)/KESMARD.dll $(BENCH_ARGS)
+endif
 
 clean:
 	rm -rf build dist

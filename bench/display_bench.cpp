@@ -1,22 +1,24 @@
 // What the display module costs next to the write it makes.
 //
 // For each call it measures the median time per call over batches, and in
-// the same run its floor: a raw WriteFile of the same bytes on a handle to
-// the same port, opened and configured as the module does it.
-// Runs on the virtual serial line of the tests, its far end drained.
+// the same run its floor: a raw write of the same bytes on a handle of its
+// own to the same port, opened and configured as the module does it.
+// Runs on the virtual serial line of the tests, its far end drained, under
+// Wine or natively; the platform's few calls are in bench_platform_*.cpp.
 //
-// Usage: display_bench.exe KESMARD.DLL [BATCHES [CALLS]]
+// Usage: display_bench[.exe] MODULE [BATCHES [CALLS]]
 // The empty module it loads for the floor of a whole cycle lies beside it.
-#include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
+#include "bench_platform.h"
 #include "../tests/e2e/display_bytes.h"
+#include "../tools/common/array_size.h"
 #include "../tools/common/module_loader.h"
+#include "../tools/common/module_loader_platform.h"
 
 enum { DEFAULT_BATCHES = 7, DEFAULT_CALLS = 10000, MAX_BATCHES = 101, CYCLE_BATCHES = 11,
-       CYCLES_PER_BATCH = 20 };
+       CYCLES_PER_BATCH = 20, PATH_SIZE = 1024, PARAMETERS_SIZE = PATH_SIZE + 32 };
 
 static const char CURSOR[] = CURSOR_AT("\x14");
 static const char TEXT40[] = "Total due              EUR         12.34";
@@ -26,17 +28,10 @@ static_assert(sizeof TEXT40 - 1 == 40, "a 40-character text");
 
 static DriverApi api;
 static const char *driverPath;
-static HANDLE floorPort;  // the floor's own handle on the port
-static FILE *floorLog;    // the floor's own log-like file
+static const char *modulePort;           // the line's name in the parameter string
+static char emptyModulePath[PATH_SIZE];  // the floor of loading a module
+static FILE *floorLog;                   // the floor's own log-like file
 static int batches = DEFAULT_BATCHES, callsPerBatch = DEFAULT_CALLS;
-static LARGE_INTEGER frequency;
-
-static double Seconds(void)
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
 
 static int CompareDoubles(const void *a, const void *b)
 {
@@ -50,32 +45,6 @@ static double Median(double *values, int count)
     return count % 2 ? values[count / 2] : (values[count / 2 - 1] + values[count / 2]) / 2;
 }
 
-// Opens and configures a port exactly as the module does.
-static HANDLE OpenConfiguredPort(const char *path)
-{
-    HANDLE port = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (port == INVALID_HANDLE_VALUE)
-        return port;
-    DCB state;
-    state.DCBlength = 28;
-    GetCommState(port, &state);
-    state.BaudRate = 9600;
-    state.ByteSize = 8;
-    state.StopBits = 0;
-    state.Parity = 0;
-    SetCommState(port, &state);
-    COMMTIMEOUTS timeouts = {50, 10, 50, 10, 50};
-    SetCommTimeouts(port, &timeouts);
-    return port;
-}
-
-static void FloorWrite(const void *bytes, DWORD count)
-{
-    DWORD written;
-    WriteFile(floorPort, bytes, count, &written, NULL);
-}
-
 // One call of the thing measured; i is the call's number in the batch.
 typedef void (*Call)(int i);
 
@@ -86,14 +55,8 @@ static void FloorText(int) { FloorWrite(TEXT40, sizeof TEXT40 - 1); }
 static void FloorCursor(int) { FloorWrite(CURSOR, sizeof CURSOR - 1); }
 static void FloorPowerResume(int) { FloorWrite(POWER_RESUME, sizeof POWER_RESUME - 1); }
 static void ModuleStatus(int) { api.Status(); }
-
 // Status asks the port for its state: its floor is that question.
-static void FloorStatus(int)
-{
-    DCB state;
-    state.DCBlength = sizeof state;
-    GetCommState(floorPort, &state);
-}
+static void FloorState(int) { FloorStatus(); }
 
 // The floor of a logged call: the port write plus a log line of the same
 // size written and flushed to a file, as a text stream does it.
@@ -115,7 +78,7 @@ static const Comparison COMPARISONS[] = {
     {"Write (40 characters)", ModuleWrite, FloorText, FloorLoggedText},
     {"SetPosition", ModuleSetPosition, FloorCursor, NULL},
     {"PowerResume", ModulePowerResume, FloorPowerResume, NULL},
-    {"Status", ModuleStatus, FloorStatus, NULL},
+    {"Status", ModuleStatus, FloorState, NULL},
 };
 
 // What one comparison measured: the median time per call of module, floor
@@ -133,19 +96,18 @@ static Figures Measure(const Comparison *c, bool logged)
 {
     double times[3][MAX_BATCHES];
     Call calls[3] = {c->module, c->floor, logged ? c->loggedFloor : NULL};
+    int taking = calls[2] ? 3 : 2;  // the logged floor, when given, is last
     Figures figures = {};
     for (int b = 0; b < batches; b++) {
         double sums[3] = {0, 0, 0};
         for (int i = 0; i < callsPerBatch; i++)
-            for (int turn = 0; turn < 3; turn++) {
-                // Who goes first rotates, so that no one always meets the
-                // line just after another's write.
-                int k = (turn + i) % 3;
-                if (calls[k]) {
-                    double start = Seconds();
-                    calls[k](i);
-                    sums[k] += Seconds() - start;
-                }
+            for (int turn = 0; turn < taking; turn++) {
+                // Who goes first rotates among those taking turns, so that
+                // each meets the line just after another's write as often.
+                int k = (turn + i) % taking;
+                double start = Seconds();
+                calls[k](i);
+                sums[k] += Seconds() - start;
             }
         for (int k = 1; k < 3; k++) {
             if (!calls[k])
@@ -182,8 +144,10 @@ static bool LoadModule(void)
     return false;
 }
 
-static bool RunCalls(const char *parameters, bool logged)
+static bool RunCalls(bool logged)
 {
+    char parameters[PARAMETERS_SIZE];
+    snprintf(parameters, sizeof parameters, "%s,9600,8,N,1%s", modulePort, logged ? "Log" : "");
     if (!LoadModule())
         return false;
     unsigned char ok = 0;
@@ -197,7 +161,7 @@ static bool RunCalls(const char *parameters, bool logged)
            logged ? "logging on" : "logging off", parameters, batches, callsPerBatch);
     printf("  %-24s %12s %12s %7s %s\n", "call", "module", "floor", "ratio",
            "(lowest-highest batch)");
-    for (size_t i = 0; i < sizeof COMPARISONS / sizeof COMPARISONS[0]; i++) {
+    for (size_t i = 0; i < ARRAY_SIZE(COMPARISONS); i++) {
         Figures figures = Measure(&COMPARISONS[i], logged);
         Report(COMPARISONS[i].name, &figures);
     }
@@ -206,13 +170,13 @@ static bool RunCalls(const char *parameters, bool logged)
     return true;
 }
 
-static char emptyModulePath[MAX_PATH];
-
 static void ModuleCycle(int)
 {
+    char parameters[PARAMETERS_SIZE];
+    snprintf(parameters, sizeof parameters, "%s,9600,8,N,1", modulePort);
     if (!LoadModule())
         return;
-    api.Init(20, 2, "COM3,9600,8,N,1", NULL);
+    api.Init(20, 2, parameters, NULL);
     api.Done();
     UnloadDriver(&api);
 }
@@ -221,13 +185,14 @@ static void ModuleCycle(int)
 // configure, the two sequences the module sends, close.
 static void FloorCycle(int)
 {
-    HMODULE empty = LoadLibraryA(emptyModulePath);
-    HANDLE port = OpenConfiguredPort("COM3");
-    DWORD written;
-    WriteFile(port, POWER_RESUME, sizeof POWER_RESUME - 1, &written, NULL);
-    WriteFile(port, CLOSING, sizeof CLOSING - 1, &written, NULL);
-    CloseHandle(port);
-    FreeLibrary(empty);
+    char error[512];
+    void *empty = OpenModule(emptyModulePath, error, sizeof error);
+    OpenFloorPort(modulePort);
+    FloorWrite(POWER_RESUME, sizeof POWER_RESUME - 1);
+    FloorWrite(CLOSING, sizeof CLOSING - 1);
+    CloseFloorPort();
+    if (empty)
+        CloseModule(empty);
 }
 
 // The floor cycle plus what the module's first Init does with its log file
@@ -236,8 +201,8 @@ static void FloorCycle(int)
 static void FloorCycleWithLogFile(int)
 {
     FloorCycle(0);
-    CreateDirectoryA("logs", NULL);
-    FILE *file = fopen("logs\\floor.log", "w");
+    MakeFolder("logs");
+    FILE *file = fopen("logs/floor.log", "w");
     if (file)
         fclose(file);
 }
@@ -248,7 +213,7 @@ static void RunCycles(void)
                                      FloorCycleWithLogFile};
     int saved = batches, savedCalls = callsPerBatch;
     batches = CYCLE_BATCHES, callsPerBatch = CYCLES_PER_BATCH;
-    CloseHandle(floorPort);  // the cycle opens the port itself
+    CloseFloorPort();  // the cycle opens the port itself
     Figures figures = Measure(&cycle, true);
     printf("\nwhole life: median per cycle over %d batches of %d cycles; floor+log adds the log file\n",
            batches, callsPerBatch);
@@ -256,33 +221,10 @@ static void RunCycles(void)
     batches = saved, callsPerBatch = savedCalls;
 }
 
-// The module's file size and the DLLs its import directory names.
-static void ReportModuleFile(void)
-{
-    WIN32_FILE_ATTRIBUTE_DATA file;
-    if (GetFileAttributesExA(driverPath, GetFileExInfoStandard, &file))
-        printf("\nmodule file: %lu bytes\n", (unsigned long)file.nFileSizeLow);
-    HMODULE module = LoadLibraryExA(driverPath, NULL, DONT_RESOLVE_DLL_REFERENCES);
-    if (!module)
-        return;
-    const BYTE *base = (const BYTE *)module;
-    const IMAGE_NT_HEADERS *nt =
-        (const IMAGE_NT_HEADERS *)(base + ((const IMAGE_DOS_HEADER *)base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY *imports =
-        &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    printf("imports:");
-    for (const IMAGE_IMPORT_DESCRIPTOR *d =
-             (const IMAGE_IMPORT_DESCRIPTOR *)(base + imports->VirtualAddress);
-         imports->VirtualAddress && d->Name; d++)
-        printf(" %s", (const char *)(base + d->Name));
-    printf("\n");
-    FreeLibrary(module);
-}
-
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: display_bench KESMARD.DLL [BATCHES [CALLS]]\n");
+        fprintf(stderr, "usage: display_bench MODULE [BATCHES [CALLS]]\n");
         return 2;
     }
     driverPath = argv[1];
@@ -290,28 +232,35 @@ int main(int argc, char **argv)
         batches = atoi(argv[2]);
     if (argc > 3)
         callsPerBatch = atoi(argv[3]);
-    GetModuleFileNameA(NULL, emptyModulePath, sizeof emptyModulePath);
-    char *folderEnd = strrchr(emptyModulePath, '\\');
-    snprintf(folderEnd ? folderEnd + 1 : emptyModulePath,
-             sizeof emptyModulePath - (folderEnd ? folderEnd + 1 - emptyModulePath : 0),
-             "empty_module.dll");
     if (batches < 5 || batches > MAX_BATCHES || callsPerBatch < 1) {
         fprintf(stderr, "batches must be 5..%d and calls at least 1\n", MAX_BATCHES);
         return 2;
     }
-    QueryPerformanceFrequency(&frequency);
+    modulePort = ModulePortName();
+    if (!modulePort) {
+        fprintf(stderr, "no line: run it through tests/e2e/run_on_line.sh\n");
+        return 2;
+    }
+    // A floor cycle that failed to load it would cost less than one that did.
+    EmptyModulePath(emptyModulePath, sizeof emptyModulePath);
+    char error[512];
+    void *empty = OpenModule(emptyModulePath, error, sizeof error);
+    if (!empty) {
+        printf("%s\n", error);
+        return 1;
+    }
+    CloseModule(empty);
 
-    // The floor writes through COM12, the same line as the module's COM3.
-    floorPort = OpenConfiguredPort("\\\\.\\COM12");
-    CreateDirectoryA("floor", NULL);
-    floorLog = fopen("floor\\floor.log", "w");
-    if (floorPort == INVALID_HANDLE_VALUE || !floorLog) {
+    // The floor's own handle on the module's line.
+    MakeFolder("floor");
+    floorLog = fopen("floor/floor.log", "w");
+    if (!OpenFloorPort(FloorPortName()) || !floorLog) {
         printf("cannot open the floor's port or file\n");
         return 1;
     }
-    bool ok = RunCalls("COM3,9600,8,N,1", false) && RunCalls("COM3,9600,8,N,1Log", true);
+    bool ok = RunCalls(false) && RunCalls(true);
     RunCycles();
-    ReportModuleFile();
+    ReportModuleFile(driverPath);
     fclose(floorLog);
     return ok ? 0 : 1;
 }

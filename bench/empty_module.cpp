@@ -1,7 +1,2 @@
-// A module with nothing in it: the floor for loading and unloading a DLL.
-#include <windows.h>
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
-{
-    return TRUE;
-}
+// A module with nothing in it: the floor for loading and unloading one.
+// Windows' entry point is the runtime's default one, which does nothing.

@@ -57,7 +57,8 @@ static struct {
 } driver = {{20, 2}, "", {}, ""};
 
 // The state the latest call left, for a Status call that comes while
-// another thread's call holds the lock.
+// another thread's call holds the lock. Release and acquire are enough to
+// hand over one value; a full barrier on every call would cost more.
 static std::atomic<int> publishedStatus(DISPLAYDLL_STATUS_NOT_SET_UP);
 
 static const char *DriverName(void)
@@ -79,7 +80,7 @@ static int CurrentStatus(void)
 // Lets go of the module lock, leaving the state for Status calls meanwhile.
 static void Leave(void)
 {
-    publishedStatus.store(CurrentStatus());
+    publishedStatus.store(CurrentStatus(), std::memory_order_release);
     UnlockModule();
 }
 
@@ -318,7 +319,7 @@ ENTRY_POINT const char *DISPLAYDLL_DriverName(void)
 ENTRY_POINT int DISPLAYDLL_Status(void)
 {
     if (!TryLockModule())
-        return publishedStatus.load();
+        return publishedStatus.load(std::memory_order_acquire);
     if (driver.lastSetUp.wanted && PortIsConfigured() && !PortAnswers()) {
         ClosePort();
         PortLost();

@@ -166,7 +166,7 @@ int RunTestProgram(int argc, char **argv, const ScenarioGroup *const *groups, si
     const char *folder = argc > 3 ? argv[3] : NULL;
     bool exclude = filter && filter[0] == '-';
     if (!StartReadingLine()) {
-        printf("cannot open the display's end of the line (COM4)\n");
+        printf("cannot open the display's end of the line\n");
         return 1;
     }
     int passed = 0, failed = 0;

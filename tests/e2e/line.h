@@ -1,6 +1,7 @@
-// The display's end of the virtual serial line. The module writes to COM3
-// (or \\.\COM12, the same line); the bytes arrive on COM4, which one thread
-// reads all the time into a buffer. The checks take what has arrived from
+// The display's end of the virtual serial line. The module writes to its
+// end (COM3 or \\.\COM12 under Wine, a pty's path on Linux); the bytes
+// arrive at the display's end (COM4, or a path), which one thread reads all
+// the time into a buffer. The checks take what has arrived from
 // that buffer:
 //   a check waits until the bytes it expects are in, giving up after a
 //   second without a new byte, then waits for 100 ms of quiet so that
@@ -8,7 +9,7 @@
 //   a paused line is a reader that stops reading: the line backs up, and a
 //   write into it runs into its timeout.
 // The runner script (run_on_line.sh) pulls and plugs the line when asked on
-// a control port of its own, COM5.
+// a control port of its own (COM5, or a path); test_platform.h names them.
 #pragma once
 
 #include <stddef.h>
